@@ -1,0 +1,337 @@
+#include "list/FileListModel.h"
+
+#include "list/PathPart.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QMimeData>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+const QColor kBlue(0, 0, 255);
+const QColor kTeal(0, 128, 128);
+const QColor kRed(255, 0, 0);
+const QColor kBlack(0, 0, 0);
+
+// Our own drag format: a row dragged inside the list carries nothing a drop
+// could add.
+const QString kRowMimeType = QStringLiteral("application/x-quib-rows");
+
+bool underFolder(const QString &path, const QString &folder)
+{
+    return path.size() > folder.size() && path.startsWith(folder) &&
+           path.at(folder.size()) == QLatin1Char('/');
+}
+
+} // namespace
+
+FileListModel::FileListModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+RenameEntry FileListModel::entryFromPath(const QString &path)
+{
+    RenameEntry e;
+    e.originalName = PathPart(path, PathSelector::BaseName);
+    e.extension = extensionCellOf(path);
+    e.fullPath = path;
+    e.blue = PathPart(path, PathSelector::Extension).isEmpty();
+    e.tempName = e.originalName;
+    e.sortKey = sortKeyOf(e.originalName);
+    e.checked = true;
+    return e;
+}
+
+void FileListModel::setCell(int row, int column, const QString &text)
+{
+    if (row < 0 || row >= count() || column < 0 || column >= RenameEntry::ColumnCount)
+        return;
+    QString &cell = m_rows[static_cast<size_t>(row)].cell(column);
+    if (cell == text)
+        return;
+    cell = text;
+    const QModelIndex i = index(row, column);
+    Q_EMIT dataChanged(i, i, {Qt::DisplayRole});
+}
+
+void FileListModel::setChecked(int row, bool checked)
+{
+    if (row < 0 || row >= count() || m_rows[static_cast<size_t>(row)].checked == checked)
+        return;
+    m_rows[static_cast<size_t>(row)].checked = checked;
+    const QModelIndex i = index(row, 0);
+    Q_EMIT dataChanged(i, i, {Qt::CheckStateRole});
+}
+
+void FileListModel::setOutcome(int row, const QString &resultText, RenameEntry::Outcome outcome)
+{
+    if (row < 0 || row >= count())
+        return;
+    RenameEntry &e = m_rows[static_cast<size_t>(row)];
+    e.resultText = resultText;
+    e.outcome = outcome;
+    const QModelIndex i = index(row, RenameEntry::ResultText);
+    Q_EMIT dataChanged(i, i);
+}
+
+void FileListModel::appendPaths(const QStringList &paths)
+{
+    std::vector<RenameEntry> entries;
+    entries.reserve(static_cast<size_t>(paths.size()));
+    for (const QString &path : paths)
+        entries.push_back(entryFromPath(path));
+    appendEntries(std::move(entries));
+}
+
+void FileListModel::appendEntries(std::vector<RenameEntry> entries)
+{
+    if (entries.empty())
+        return;
+    const int first = count();
+    beginInsertRows({}, first, first + static_cast<int>(entries.size()) - 1);
+    m_rows.reserve(m_rows.size() + entries.size());
+    std::move(entries.begin(), entries.end(), std::back_inserter(m_rows));
+    endInsertRows();
+}
+
+void FileListModel::removeRowsAt(std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [this](int r) { return r < 0 || r >= count(); }),
+               rows.end());
+    if (rows.empty())
+        return;
+
+    // Contiguous runs, removed bottom to top so the positions above stay valid.
+    std::vector<std::pair<int, int>> runs;
+    for (int r : rows) {
+        if (!runs.empty() && runs.back().second + 1 == r)
+            runs.back().second = r;
+        else
+            runs.emplace_back(r, r);
+    }
+    if (runs.size() <= 16) {
+        for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
+            beginRemoveRows({}, it->first, it->second);
+            m_rows.erase(m_rows.begin() + it->first, m_rows.begin() + it->second + 1);
+            endRemoveRows();
+        }
+        return;
+    }
+    // Many scattered rows: one compaction pass instead of one erase per run.
+    beginResetModel();
+    std::vector<char> drop(m_rows.size(), 0);
+    for (int r : rows)
+        drop[static_cast<size_t>(r)] = 1;
+    size_t out = 0;
+    for (size_t in = 0; in < m_rows.size(); ++in) {
+        if (!drop[in]) {
+            if (out != in)
+                m_rows[out] = std::move(m_rows[in]);
+            ++out;
+        }
+    }
+    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(out), m_rows.end());
+    endResetModel();
+}
+
+void FileListModel::clear()
+{
+    if (m_rows.empty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    endResetModel();
+}
+
+void FileListModel::setSort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= RenameEntry::ColumnCount)
+        return;
+    m_sortEnabled = true;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    if (m_rows.size() < 2)
+        return;
+
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> order_(m_rows.size());
+    std::iota(order_.begin(), order_.end(), 0);
+    const auto less = [this, column](int a, int b) {
+        return QString::compare(m_rows[static_cast<size_t>(a)].cell(column),
+                                m_rows[static_cast<size_t>(b)].cell(column),
+                                Qt::CaseInsensitive) < 0;
+    };
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(order_.begin(), order_.end(), less);
+    else
+        std::stable_sort(order_.begin(), order_.end(), [&less](int a, int b) { return less(b, a); });
+
+    std::vector<RenameEntry> sorted;
+    sorted.reserve(m_rows.size());
+    std::vector<int> newPosition(m_rows.size());
+    for (size_t i = 0; i < order_.size(); ++i) {
+        sorted.push_back(std::move(m_rows[static_cast<size_t>(order_[i])]));
+        newPosition[static_cast<size_t>(order_[i])] = static_cast<int>(i);
+    }
+    m_rows = std::move(sorted);
+
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex &i : from)
+        to.push_back(index(newPosition[static_cast<size_t>(i.row())], i.column()));
+    changePersistentIndexList(from, to);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+bool FileListModel::moveRowTo(int from, int to)
+{
+    if (from < 0 || from >= count() || to < 0 || to >= count() || from == to)
+        return false;
+    // beginMoveRows wants the destination as the position before which the
+    // row lands, counted before the move.
+    const int destination = to > from ? to + 1 : to;
+    beginMoveRows({}, from, from, {}, destination);
+    RenameEntry moved = std::move(m_rows[static_cast<size_t>(from)]);
+    m_rows.erase(m_rows.begin() + from);
+    m_rows.insert(m_rows.begin() + to, std::move(moved));
+    endMoveRows();
+    setChecked(to, true);
+    return true;
+}
+
+void FileListModel::restorePreview()
+{
+    editRows(RenameEntry::PreviewName, RenameEntry::TempName, [](RenameEntry &e, int) {
+        e.previewName = e.originalName;
+        e.tempName = e.originalName;
+        return true;
+    });
+}
+
+void FileListModel::rebaseInside(const QString &oldFolder, const QString &newFolder)
+{
+    if (oldFolder.isEmpty() || oldFolder == newFolder)
+        return;
+    editRows(RenameEntry::FullPath, RenameEntry::PreviousPath, [&](RenameEntry &e, int) {
+        bool changed = false;
+        if (underFolder(e.fullPath, oldFolder)) {
+            e.fullPath.replace(0, oldFolder.size(), newFolder);
+            changed = true;
+        }
+        if (underFolder(e.previousPath, oldFolder)) {
+            e.previousPath.replace(0, oldFolder.size(), newFolder);
+            changed = true;
+        }
+        return changed;
+    });
+}
+
+int FileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int FileListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : RenameEntry::ColumnCount;
+}
+
+QVariant FileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const RenameEntry &e = m_rows[static_cast<size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return e.cell(index.column());
+    case Qt::CheckStateRole:
+        if (index.column() == 0)
+            return e.checked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::ForegroundRole:
+        if (index.column() == RenameEntry::PreviewName)
+            return QBrush(kTeal);
+        if (index.column() == RenameEntry::ResultText && e.outcome != RenameEntry::Outcome::None)
+            return QBrush(e.outcome == RenameEntry::Outcome::Failure ? kRed : kBlack);
+        if (e.blue)
+            return QBrush(kBlue);
+        return {};
+    default:
+        return {};
+    }
+}
+
+bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || index.row() >= count())
+        return false;
+    if (role == Qt::CheckStateRole && index.column() == 0) {
+        setChecked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+        return true;
+    }
+    return false;
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return columnCaption(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
+                      Qt::ItemNeverHasChildren;
+    if (index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+Qt::DropActions FileListModel::supportedDragActions() const
+{
+    return Qt::MoveAction;
+}
+
+Qt::DropActions FileListModel::supportedDropActions() const
+{
+    return Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+}
+
+QStringList FileListModel::mimeTypes() const
+{
+    return {kRowMimeType, QStringLiteral("text/uri-list")};
+}
+
+QMimeData *FileListModel::mimeData(const QModelIndexList &indexes) const
+{
+    Q_UNUSED(indexes);
+    auto *data = new QMimeData; // ownership passes to the drag
+    data->setData(kRowMimeType, QByteArray());
+    return data;
+}
+
+QString FileListModel::columnCaption(int column)
+{
+    static const char16_t *const captions[RenameEntry::ColumnCount] = {
+        u"原文件名 蓝色表示文件夹与无后缀文件",
+        u"修改后文件名(预览)",
+        u"后缀名",
+        u"文件路径",
+        u"处理结果",
+        u"上一次名称",
+        u"临时名称",
+        u"排序名称"};
+    if (column < 0 || column >= RenameEntry::ColumnCount)
+        return QString();
+    return QString::fromUtf16(captions[column]);
+}

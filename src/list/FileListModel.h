@@ -1,0 +1,94 @@
+#pragma once
+
+#include "list/RenameEntry.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <vector>
+
+// The one store of the rows to rename. Display position = index in the
+// vector: ordering by a column reorders the rows themselves, so there is no
+// proxy model between the view and the rows.
+class FileListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit FileListModel(QObject *parent = nullptr);
+
+    // Builds a row from a full path exactly as a drop or a folder scan does.
+    static RenameEntry entryFromPath(const QString &path);
+
+    int count() const { return static_cast<int>(m_rows.size()); }
+    const RenameEntry &entry(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    const std::vector<RenameEntry> &entries() const { return m_rows; }
+
+    void setCell(int row, int column, const QString &text);
+    void setChecked(int row, bool checked);
+    void setOutcome(int row, const QString &resultText, RenameEntry::Outcome outcome);
+
+    // Edits many rows at once and tells the view with one dataChanged over
+    // the rows fn touched and the columns [firstColumn, lastColumn].
+    // fn(RenameEntry &, int row) returns true when it changed the row.
+    template <typename Fn>
+    void editRows(int firstColumn, int lastColumn, Fn &&fn)
+    {
+        int first = -1;
+        int last = -1;
+        for (int row = 0; row < count(); ++row) {
+            if (fn(m_rows[static_cast<size_t>(row)], row)) {
+                if (first < 0)
+                    first = row;
+                last = row;
+            }
+        }
+        if (first >= 0)
+            Q_EMIT dataChanged(index(first, firstColumn), index(last, lastColumn));
+    }
+
+    // AddRowFromPath for many paths, appended in order with one insertion.
+    void appendPaths(const QStringList &paths);
+    void appendEntries(std::vector<RenameEntry> entries);
+    void removeRowsAt(std::vector<int> rows);
+    void clear();
+
+    // Orders the rows by one column's text, stably. Rows added later stay
+    // where they are put until the ordering is set again.
+    void setSort(int column, Qt::SortOrder order);
+    bool sortEnabled() const { return m_sortEnabled; }
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+
+    // Moves one row from one display position to another; it becomes checked
+    // and keeps every cell and colour.
+    bool moveRowTo(int from, int to);
+
+    // Every row, checked or not: preview and base name back to the name on disk.
+    void restorePreview();
+
+    // After a folder was renamed on disk, the rows of entries inside it point
+    // to the new place.
+    void rebaseInside(const QString &oldFolder, const QString &newFolder);
+
+    // QAbstractItemModel
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+
+    static QString columnCaption(int column);
+
+private:
+    std::vector<RenameEntry> m_rows;
+    bool m_sortEnabled = false;
+    int m_sortColumn = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};
