@@ -1,11 +1,95 @@
 #pragma once
 
-#include <QMainWindow>
+#include "list/PathIndex.h"
 
+#include <QMainWindow>
+#include <QPointer>
+
+class AboutDialog;
+class ExistingRulesDialog;
+class FileListModel;
+class FolderScanDialog;
+class SingleRenameDialog;
+class FileListView;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class RuleBand;
+
+// The main window: the rule band at the top, the rename button, the file
+// list and the status strip under it.
 class Form1 : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    FileListModel &model() const { return *m_model; }
+    const QString &ruleMarker() const { return m_ruleMarker; }
+
+    // Adds paths as a drop would (a single folder opens the folder scan).
+    void addDroppedPaths(const QStringList &paths);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createMenus();
+    void createCentralArea();
+    void applyLayoutRule();
+
+    // Menu and list commands.
+    void startRenaming();
+    void undoLastRenaming();
+    void selectAll();
+    void selectNone();
+    void removeSelected();
+    void restorePreview();
+    void exportList();
+    void clearAll();
+    void showInstructions();
+    void showFolderScan(const QString &presetPath = QString());
+    void showExistingRules();
+    void showAbout();
+
+    // List events.
+    void onListClicked();
+    void onListDoubleClicked();
+    void onHeaderClicked(int section);
+    void onLeftButtonMoved();
+    void onRowDragMoved(const QPoint &pos);
+    void onRowDragFinished(bool nothingAccepted);
+    void onFolderScanned(const QStringList &paths);
+
+    void setMessage(const QString &text);
+    void showRowCount();
+    void hideHint();
+    void showProgress(int position, int count);
+
+    FileListModel *m_model = nullptr;
+    FileListView *m_list = nullptr;
+    RuleBand *m_rules = nullptr;
+    QPushButton *m_renameButton = nullptr;
+    QGroupBox *m_statusStrip = nullptr;
+    QLabel *m_countLabel = nullptr;
+    QLabel *m_messageLabel = nullptr;
+    QGroupBox *m_hint = nullptr;
+    QMenu *m_listMenu = nullptr;
+    QAction *m_undoAction = nullptr;
+
+    PathIndex m_pathIndex;
+    QString m_ruleMarker;
+    bool m_dragArmed = false;
+    int m_dragFromIndex = 0;
+    qint64 m_lastProgressPaint = 0;
+
+    QPointer<FolderScanDialog> m_folderScan;
+    QPointer<ExistingRulesDialog> m_existingRules;
+    QPointer<SingleRenameDialog> m_singleRename;
+    QPointer<AboutDialog> m_about;
 };

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QTreeView>
+
+// The list L1: a report view over the file list model that takes files
+// dropped from the file manager and lets rows be dragged to reorder them or
+// out of the window to remove them.
+class FileListView : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit FileListView(QWidget *parent = nullptr);
+
+    // True while a drag that started on one of our rows is under way.
+    bool rowDragActive() const { return m_rowDragActive; }
+
+Q_SIGNALS:
+    // A drop landed on the list; localPaths holds the local files it carried,
+    // in the file manager's order (empty for a row drag or for plain text).
+    void dropReceived(const QStringList &localPaths);
+    // A row drag moves over the list (position in viewport coordinates).
+    void rowDragMoved(const QPoint &pos);
+    // A row drag ended; nothingAccepted when it was released where no one took it.
+    void rowDragFinished(bool nothingAccepted);
+    void leftButtonMoved();
+    void rightButtonPressed(const QPoint &globalPos);
+    void listClicked();
+    void listDoubleClicked();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    bool acceptsDrag(const QDropEvent *event) const;
+    bool m_rowDragActive = false;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class FileListModel;
+
+struct ExportResult
+{
+    bool written = false;
+    QString path;  // where the file was (or would have been) written
+    QString error; // why it could not be written
+};
+
+// Writes the rows' names, one per line with CR LF after each, UTF-8 without
+// a byte-order mark, into "文件列表.txt" in programFolder when that folder is
+// writable, else in the user's documents folder.
+ExportResult exportNames(const FileListModel &model, const QString &programFolder);
+
+// The folder the export goes to.
+QString exportFolder(const QString &programFolder);
