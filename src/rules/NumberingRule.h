@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The numbering rule: names built from a template with a running counter and
+// data of the entry itself ("#", "&Parent", "&File", "&Size", "&Date").
+namespace rules {
+
+struct NumberingSettings
+{
+    qint32 start = 0;
+    qint32 increment = 0;
+    qint32 digits = 0;
+    bool pad = false;
+    QString tmpl; // never empty when used: the caller substitutes "#"
+};
+
+// The counter in decimal, left-padded with zeros to `digits` when pad is on.
+// No name is longer than 255, so neither is the padding; digits <= 0 means no
+// padding, and a wider number is never cut.
+QString formatCounter(qint32 counter, bool pad, qint32 digits);
+
+// Name of the folder holding the entry: the second-to-last component of the
+// path split at "/"; "" for an entry directly in "/" or a path without "/".
+QString parentNameOf(const QString &fullPath);
+
+// Size in bytes as a decimal number; "" for a folder or a missing entry.
+QString fileSizeText(const QString &fullPath);
+
+// Local modification time as "yyyy-MM-dd HH:mm:ss", or "yyyy-MM-dd" alone at
+// exactly midnight; "" for a missing entry.
+QString modificationDateText(const QString &fullPath);
+
+// Fills the template for one entry. Each placeholder is replaced over the
+// whole text built so far, in the order "#", "&Parent", "&File", "&Size",
+// "&Date", so a "#" in a name survives while "&Size" in a name is replaced
+// when the template asks for the size. Size and date are read from disk only
+// when the template contains them.
+QString expandTemplate(const QString &tmpl, const QString &counterText, const QString &base,
+                       const QString &fullPath);
+
+// One run's counter over the checked rows, in list order.
+class Numbering
+{
+public:
+    explicit Numbering(NumberingSettings settings);
+
+    // False when start < 0 or increment < 1: the run must change nothing.
+    bool isRunnable() const;
+
+    // The preview for the next checked row; then the counter advances.
+    // std::nullopt once the counter has left the 32-bit range: that row and
+    // every later one keep their previews, rather than wrapping to negative
+    // numbers.
+    std::optional<QString> next(const QString &base, const QString &fullPath);
+
+private:
+    NumberingSettings m_settings;
+    qint64 m_counter;
+};
+
+} // namespace rules
