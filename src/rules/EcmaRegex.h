@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+// An ECMAScript-style pattern compiled with PCRE2 (16-bit code units, no UTF flag, so it works
+// on UTF-16 code units like the original engine), global, case-sensitive, "." not matching a
+// line feed.
+//
+// The pattern goes through a small translation first so that PCRE2 reads it the way a
+// browser-style (non-Unicode, Annex B) engine would: "\s" and "." use the ECMAScript character
+// sets, escapes PCRE2 knows but ECMAScript does not ("\e", "\h", "\Q", "\p", ...) stand for the
+// plain letter, "\8" and "\1" without a group are literal or octal, and PCRE2-only syntax
+// ("(?i)", "(?>...)", "a*+", "(*VERB)", ...) is rejected.
+//
+// Runaway matching is bounded by a match limit. When a match hits it, replaceAll() treats it as
+// "no more matches": the rest of the subject is copied unchanged and limitReached() becomes true
+// until the next call.
+class EcmaRegex
+{
+public:
+    explicit EcmaRegex(const QString &pattern);
+    ~EcmaRegex();
+    EcmaRegex(EcmaRegex &&) noexcept;
+    EcmaRegex &operator=(EcmaRegex &&) noexcept;
+    EcmaRegex(const EcmaRegex &) = delete;
+    EcmaRegex &operator=(const EcmaRegex &) = delete;
+
+    bool isValid() const;
+    // Why the pattern was rejected, with the offset in the pattern; "" when valid.
+    QString errorText() const;
+
+    // Replaces every match by the replacement, expanded as ECMAScript's String.prototype.replace
+    // does ("$1".."$99", "$<name>", "$&", "$`", "$'", "$$"). Returns the subject unchanged when
+    // the pattern is invalid.
+    QString replaceAll(const QString &subject, const QString &replacement) const;
+
+    // True when the last replaceAll() stopped early because a match exceeded the match limit.
+    bool limitReached() const;
+
+private:
+    struct Compiled;
+    std::unique_ptr<Compiled> d;
+    QString m_error;
+};
