@@ -1,0 +1,39 @@
+#pragma once
+
+#include "rename/RenameLayer.h"
+
+#include <QString>
+
+#include <functional>
+
+class FileListModel;
+
+struct BatchResult
+{
+    int succeeded = 0;
+    int failed = 0;
+    // Parent folder of the lowest row the rename batch processed, whatever
+    // its outcome; "" when none was processed. The undo leaves it empty.
+    QString lastFolder;
+};
+
+// Called after each row with its 1-based position, counted upward, and the
+// number of rows.
+using ProgressFunction = std::function<void(int position, int count)>;
+
+// 开始更名: renames every checked row with a preview to its folder +
+// preview + extension, top to bottom over the rows there were at the start,
+// and writes each outcome into its row.
+BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
+                           const ProgressFunction &progress = {});
+
+// 撤消上一次更名: renames every checked row with a previous path back to it,
+// bottom to top, so that chains of names come undone in the reverse order.
+BatchResult runUndoBatch(FileListModel &model, const RenameFunction &rename,
+                         const ProgressFunction &progress = {});
+
+// "重命名完成,一共N条文件 成功 S条;失败F条"
+QString summaryText(const BatchResult &result);
+
+// "正在更名 i/n"
+QString progressText(int position, int count);

@@ -1,0 +1,180 @@
+#include "rename/RenameLayer.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Folder part of a path including its trailing separator ("" for a bare name).
+QString folderPrefix(const QString &path)
+{
+    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Renames only after making sure nothing is at the target. There is a short
+// window between the check and the rename; it is the last resort, for a file
+// system that neither takes RENAME_NOREPLACE nor hard links.
+int checkedRename(const QByteArray &from, const QByteArray &to)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(to.constData(), &st) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+int renameWithoutFlag(const QByteArray &from, const QByteArray &to)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(from.constData(), &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return checkedRename(from, to);
+
+    // link() fails with EEXIST when the name is taken, without a window.
+    if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), 0) == 0) {
+        if (::unlink(from.constData()) == 0)
+            return 0;
+        const int err = errno;
+        ::unlink(to.constData());
+        return err;
+    }
+    const int err = errno;
+    if (err == EPERM || err == EOPNOTSUPP || err == ENOSYS || err == EMLINK)
+        return checkedRename(from, to); // no hard links on this file system
+    return err;
+}
+
+// 0 or the errno of the failure; never replaces an existing entry.
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    const int err = errno;
+    // EINVAL is also the answer of a file system that does not know the flag
+    // (some FUSE and network file systems). A truly invalid rename, such as a
+    // folder into itself, fails the same way again below.
+    if (err != EINVAL && err != ENOSYS)
+        return err;
+    return renameWithoutFlag(from, to);
+}
+
+bool hasNul(const QString &path)
+{
+    return path.contains(QChar(u'\0'));
+}
+
+} // namespace
+
+RenameFailure failureFromErrno(int code)
+{
+    char buffer[256] = {};
+    // GNU strerror_r: returns the text, which may or may not be in buffer.
+    const char *text = ::strerror_r(code, buffer, sizeof buffer);
+    return RenameFailure{code, QString::fromLocal8Bit(text)};
+}
+
+QString successText()
+{
+    return QStringLiteral("√成功");
+}
+
+QString failureText(const RenameFailure &failure)
+{
+    switch (failure.code) {
+    case EEXIST:
+    case ENOTEMPTY:
+    case EINVAL:
+        return QStringLiteral("！！失败 文件名不能包含 \\/*?:<>|\"或者文件有重名");
+    default:
+        return QStringLiteral("！！失败 ") + QString::number(failure.code) + failure.description;
+    }
+}
+
+bool isSameEntryCaseChange(const QString &from, const QString &to)
+{
+    if (from == to || folderPrefix(from) != folderPrefix(to))
+        return false;
+    if (QString::compare(lastComponent(from), lastComponent(to), Qt::CaseInsensitive) != 0)
+        return false;
+    struct stat a
+    {
+    };
+    struct stat b
+    {
+    };
+    if (::lstat(QFile::encodeName(from).constData(), &a) != 0 ||
+        ::lstat(QFile::encodeName(to).constData(), &b) != 0)
+        return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+std::optional<RenameFailure> renameViaTemporary(const QString &from, const QString &to)
+{
+    if (hasNul(from) || hasNul(to))
+        return failureFromErrno(EINVAL);
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    const QString folder = folderPrefix(from);
+
+    QByteArray temporary;
+    int err = EEXIST;
+    for (int attempt = 0; attempt < 16 && err == EEXIST; ++attempt) {
+        const quint64 tag = QRandomGenerator::global()->generate64();
+        temporary =
+            QFile::encodeName(folder + QStringLiteral(".quib-tmp-") + QString::number(tag, 16));
+        err = renameNoReplace(source, temporary);
+    }
+    if (err != 0)
+        return failureFromErrno(err);
+
+    err = renameNoReplace(temporary, target);
+    if (err == 0)
+        return std::nullopt;
+    // Back to where it was. Should even this fail (the old name was taken in
+    // the meantime), the entry stays under the hidden name, never replaced.
+    renameNoReplace(temporary, source);
+    return failureFromErrno(err);
+}
+
+std::optional<RenameFailure> renameWithoutNoReplaceFlag(const QString &from, const QString &to)
+{
+    if (hasNul(from) || hasNul(to) || from.isEmpty() || to.isEmpty())
+        return failureFromErrno(EINVAL);
+    const int err = renameWithoutFlag(QFile::encodeName(from), QFile::encodeName(to));
+    if (err == 0)
+        return std::nullopt;
+    return failureFromErrno(err);
+}
+
+std::optional<RenameFailure> renameOnDisk(const QString &from, const QString &to)
+{
+    // A NUL would cut the native path short and name another entry.
+    if (hasNul(from) || hasNul(to) || from.isEmpty() || to.isEmpty())
+        return failureFromErrno(EINVAL);
+    const int err = renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
+    if (err == 0)
+        return std::nullopt;
+    // On a case-insensitive file system "Photo.jpg" exists when "photo.jpg"
+    // does: it is the same entry, so the rename takes a detour.
+    if (err == EEXIST && isSameEntryCaseChange(from, to))
+        return renameViaTemporary(from, to);
+    return failureFromErrno(err);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// Why a rename did not happen: the error number (errno) and its text.
+struct RenameFailure
+{
+    int code = 0;
+    QString description;
+};
+
+// Renames the entry at `from` to `to`; std::nullopt on success. Never
+// replaces an existing entry.
+using RenameFunction =
+    std::function<std::optional<RenameFailure>(const QString &from, const QString &to)>;
+
+// The real rename of a file or folder. An existing target is never replaced,
+// also where the file system does not know RENAME_NOREPLACE; a change of
+// letter case only succeeds on a case-insensitive file system too.
+std::optional<RenameFailure> renameOnDisk(const QString &from, const QString &to);
+
+// The result cell texts.
+QString successText();
+QString failureText(const RenameFailure &failure);
+
+// A failure with the system's description of the error number.
+RenameFailure failureFromErrno(int code);
+
+// The pieces of renameOnDisk, public so that each can be tried on its own.
+
+// True when `to` spells the entry at `from` differently only in letter case,
+// in the same folder, and both names lead to the same inode: what a
+// case-insensitive file system reports as an existing target when only the
+// case of a name changes. Two names of one hard-linked file that differ by
+// more than case are two entries, and give false.
+bool isSameEntryCaseChange(const QString &from, const QString &to);
+
+// Renames through a fresh hidden name in the same folder, in two steps that
+// each refuse to replace anything. When the second step fails the entry goes
+// back to `from` and the second step's failure is reported.
+std::optional<RenameFailure> renameViaTemporary(const QString &from, const QString &to);
+
+// The rename for file systems that refuse RENAME_NOREPLACE: a file is linked
+// under the new name and then unlinked under the old one; a folder is renamed
+// only after checking that nothing exists at the target.
+std::optional<RenameFailure> renameWithoutNoReplaceFlag(const QString &from, const QString &to);
