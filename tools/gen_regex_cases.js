@@ -408,6 +408,15 @@ const cases = [
 ['syntax', '(?:', 'X', 'a'],
 ['syntax', '\\u{110000}', 'X', 'u'],
 ['syntax', 'x{2}{', 'X', 'xx{'],
+// ---- added: empty classes under quantifiers, references to groups not closed yet
+['class', '[]?', '-', 'ab'],
+['class', '[]*b', '-', 'ab'],
+['class', '(?:[]|a)+', '-', 'aab'],
+['backref', '(\\1+)', '<$1>', 'x'],
+['backref', '(a\\1{2})', '<$1>', 'aa'],
+['backref', '(?:\\1b|(a))+', '<$1>', 'aabab'],
+['backref', '(?<n>a\\k<n>)', '<$1>', 'aa'],
+['backref', '(?:(a)|\\1b)+', '<$1>', 'abab'],
 ];
 
 function hex16(s) {

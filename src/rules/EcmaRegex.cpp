@@ -2,6 +2,7 @@
 
 #include <pcre2.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -92,6 +93,7 @@ private:
     QChar at(qsizetype i) const { return i < m_src.size() ? m_src[i] : QChar(); }
     std::optional<qsizetype> braceQuantifierEnd(qsizetype start) const;
     qsizetype nameEnd(qsizetype start) const;
+    void backReference(int number, qsizetype from);
     bool quantifier(qsizetype start, qsizetype end);
     bool group();
     bool escape();
@@ -105,15 +107,21 @@ private:
     std::vector<qsizetype> m_origin;
     qsizetype m_pos = 0;
     Prev m_prev = Prev::Nothing;
-    std::vector<bool> m_groupIsLookbehind;
-    int m_groupCount = 0;
+    struct OpenGroup
+    {
+        bool lookbehind = false;
+        int capture = 0; // its capture number, 0 when it captures nothing
+    };
+    std::vector<OpenGroup> m_openGroups;
+    int m_capturesOpened = 0;
+    std::vector<QString> m_groupNames; // by capture number - 1; "" for unnamed groups
     bool m_hasNamedGroups = false;
     int m_errorCode = 0;
     qsizetype m_errorOffset = 0;
 };
 
 // Back-references may point forward, and "\k" means a named reference only when the pattern has
-// named groups, so both facts are needed before translating.
+// named groups, so the groups are listed before translating.
 void PatternTranslator::prescan()
 {
     bool inClass = false;
@@ -129,9 +137,10 @@ void PatternTranslator::prescan()
                 ++i;
         } else if (c == u'(') {
             if (at(i + 1) != u'?') {
-                ++m_groupCount;
+                m_groupNames.emplace_back();
             } else if (at(i + 2) == u'<' && at(i + 3) != u'=' && at(i + 3) != u'!') {
-                ++m_groupCount;
+                const qsizetype end = nameEnd(i + 3);
+                m_groupNames.push_back(end < 0 ? QString() : m_src.mid(i + 3, end - 1 - (i + 3)));
                 m_hasNamedGroups = true;
             }
         }
@@ -173,11 +182,11 @@ bool PatternTranslator::translate()
         case u')':
             put(u")", start);
             ++m_pos;
-            if (m_groupIsLookbehind.empty()) {
+            if (m_openGroups.empty()) {
                 m_prev = Prev::Atom; // PCRE2 reports the unmatched parenthesis
             } else {
-                m_prev = m_groupIsLookbehind.back() ? Prev::Assertion : Prev::Atom;
-                m_groupIsLookbehind.pop_back();
+                m_prev = m_openGroups.back().lookbehind ? Prev::Assertion : Prev::Atom;
+                m_openGroups.pop_back();
             }
             break;
         case u'|':
@@ -276,13 +285,14 @@ bool PatternTranslator::group()
     if (at(start + 1) != u'?') {
         put(u"(", start);
         m_pos = start + 1;
-        m_groupIsLookbehind.push_back(false);
+        m_openGroups.push_back({false, ++m_capturesOpened});
         m_prev = Prev::Nothing;
         return true;
     }
     const QChar kind = at(start + 2);
     qsizetype end = 0;
     bool lookbehind = false;
+    int capture = 0;
     if (kind == u':' || kind == u'=' || kind == u'!') {
         end = start + 3;
     } else if (kind == u'<' && (at(start + 3) == u'=' || at(start + 3) == u'!')) {
@@ -293,15 +303,30 @@ bool PatternTranslator::group()
         end = nameEnd(start + 3);
         if (end < 0)
             return fail(PCRE2_ERROR_MISSING_NAME_TERMINATOR, start + 3);
+        capture = ++m_capturesOpened;
     } else {
         // "(?i)", "(?>", "(?#", "(?P<", "(?|", "(?R)", ... are PCRE2's, not ECMAScript's.
         return fail(PCRE2_ERROR_INVALID_AFTER_PARENS_QUERY, start + 2);
     }
     put(QStringView(m_src).mid(start, end - start), start);
     m_pos = end;
-    m_groupIsLookbehind.push_back(lookbehind);
+    m_openGroups.push_back({lookbehind, capture});
     m_prev = Prev::Nothing;
     return true;
+}
+
+void PatternTranslator::backReference(int number, qsizetype from)
+{
+    // A group that has not closed yet is always unset at this point in ECMAScript, even inside
+    // a repetition (each repetition clears the captures within it). PCRE2 would instead fail
+    // on a repeated self-reference or see an earlier repetition's capture, so such a reference
+    // becomes the empty match it stands for.
+    const bool open = std::any_of(m_openGroups.begin(), m_openGroups.end(),
+                                  [number](const OpenGroup &g) { return g.capture == number; });
+    if (number > m_capturesOpened || open)
+        put(u"(?:)", from);
+    else
+        put(QStringLiteral("\\g{%1}").arg(number), from);
 }
 
 // Legacy octal escape ("\1" without a group 1, "\101", "\0") or the identity escapes "\8" and
@@ -395,7 +420,12 @@ bool PatternTranslator::escape()
         if (at(start + 2) != u'<')
             return fail(PCRE2_ERROR_SUBPATTERN_NAME_EXPECTED, start + 2);
         if (const qsizetype end = nameEnd(start + 3); end >= 0) {
-            put(QStringView(m_src).mid(start, end - start), start);
+            const QStringView name = QStringView(m_src).mid(start + 3, end - 1 - (start + 3));
+            const auto found = std::find(m_groupNames.begin(), m_groupNames.end(), name);
+            if (found != m_groupNames.end())
+                backReference(int(found - m_groupNames.begin()) + 1, start);
+            else
+                put(QStringView(m_src).mid(start, end - start), start); // PCRE2 reports it
             m_pos = end;
             return true;
         }
@@ -410,8 +440,8 @@ bool PatternTranslator::escape()
         // The whole run of digits is one group number if such a group exists.
         bool ok = false;
         const int number = QStringView(m_src).mid(start + 1, end - start - 1).toInt(&ok);
-        if (c != u'0' && ok && number <= m_groupCount) {
-            put(QStringLiteral("\\g{%1}").arg(number), start);
+        if (c != u'0' && ok && number <= int(m_groupNames.size())) {
+            backReference(number, start);
             m_pos = end;
             return true;
         }
@@ -509,8 +539,7 @@ bool PatternTranslator::characterClass()
         text += u'^';
         ++m_pos;
     }
-    // In ECMAScript the first ']' always ends the class, so "[]" is empty and "[^]" is anything;
-    // PCRE2_ALLOW_EMPTY_CLASS reads them the same way.
+    // In ECMAScript the first ']' always ends the class, so "[]" is empty and "[^]" is anything.
     std::vector<ClassItem> items;
     for (;;) {
         if (m_pos >= m_src.size())
@@ -530,6 +559,15 @@ bool PatternTranslator::characterClass()
         }
     }
     ++m_pos;
+
+    if (items.empty()) {
+        // PCRE2 compiles "[]" to a plain failure and then drops a "?" or "*" after it, so both
+        // forms become ordinary classes over every code unit.
+        put(text.size() == 1 ? QStringLiteral("[^\\u0000-\\uffff]")
+                             : QStringLiteral("[\\u0000-\\uffff]"),
+            start);
+        return true;
+    }
 
     // A range needs a character on both sides; a hyphen next to \d, \s, ... is a literal hyphen
     // in ECMAScript but an error in PCRE2, and so is one right after a finished range.
