@@ -28,7 +28,8 @@ bool underFolder(const QString &path, const QString &folder)
 
 } // namespace
 
-FileListModel::FileListModel(QObject *parent) : QAbstractTableModel(parent) {}
+FileListModel::FileListModel(QObject *parent) : QAbstractTableModel(parent)
+{}
 
 RenameEntry FileListModel::entryFromPath(const QString &path)
 {
@@ -99,9 +100,9 @@ void FileListModel::removeRowsAt(std::vector<int> rows)
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    rows.erase(std::remove_if(rows.begin(), rows.end(),
-                              [this](int r) { return r < 0 || r >= count(); }),
-               rows.end());
+    rows.erase(
+        std::remove_if(rows.begin(), rows.end(), [this](int r) { return r < 0 || r >= count(); }),
+        rows.end());
     if (rows.empty())
         return;
 
@@ -169,7 +170,8 @@ void FileListModel::setSort(int column, Qt::SortOrder order)
     if (order == Qt::AscendingOrder)
         std::stable_sort(order_.begin(), order_.end(), less);
     else
-        std::stable_sort(order_.begin(), order_.end(), [&less](int a, int b) { return less(b, a); });
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&less](int a, int b) { return less(b, a); });
 
     std::vector<RenameEntry> sorted;
     sorted.reserve(m_rows.size());
@@ -290,8 +292,8 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
-    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
-                      Qt::ItemNeverHasChildren;
+    Qt::ItemFlags f =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
     if (index.column() == 0)
         f |= Qt::ItemIsUserCheckable;
     return f;

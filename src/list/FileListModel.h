@@ -31,8 +31,7 @@ public:
     // Edits many rows at once and tells the view with one dataChanged over
     // the rows fn touched and the columns [firstColumn, lastColumn].
     // fn(RenameEntry &, int row) returns true when it changed the row.
-    template <typename Fn>
-    void editRows(int firstColumn, int lastColumn, Fn &&fn)
+    template <typename Fn> void editRows(int firstColumn, int lastColumn, Fn &&fn)
     {
         int first = -1;
         int last = -1;

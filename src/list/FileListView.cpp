@@ -87,7 +87,8 @@ void FileListView::dropEvent(QDropEvent *event)
 void FileListView::startDrag(Qt::DropActions supportedActions)
 {
     Q_UNUSED(supportedActions);
-    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
     if (rows.isEmpty() || !model())
         return;
     auto *drag = new QDrag(this);

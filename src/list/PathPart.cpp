@@ -59,7 +59,9 @@ bool isFolder(const QString &path)
 {
     if (path.isEmpty())
         return false;
-    struct stat st {};
+    struct stat st
+    {
+    };
     const QByteArray native = QFile::encodeName(path);
     return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }

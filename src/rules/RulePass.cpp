@@ -21,17 +21,16 @@ void runRulePass(FileListModel &model, QString &ruleMarker, QChar code, const Ro
     if (model.count() < 1)
         return;
     const bool sameRule = marker.size() == 1 && marker.at(0) == code;
-    model.editRows(RenameEntry::PreviewName, RenameEntry::TempName,
-                   [&](RenameEntry &row, int) {
-                       if (!row.checked)
-                           return false;
-                       // Copy: the base may be the preview we are about to overwrite.
-                       const QString base = baseNameFor(row, marker, code);
-                       if (std::optional<QString> preview = rule(base, row))
-                           row.previewName = std::move(*preview);
-                       if (!sameRule)
-                           row.tempName = base;
-                       return true;
-                   });
+    model.editRows(RenameEntry::PreviewName, RenameEntry::TempName, [&](RenameEntry &row, int) {
+        if (!row.checked)
+            return false;
+        // Copy: the base may be the preview we are about to overwrite.
+        const QString base = baseNameFor(row, marker, code);
+        if (std::optional<QString> preview = rule(base, row))
+            row.previewName = std::move(*preview);
+        if (!sameRule)
+            row.tempName = base;
+        return true;
+    });
     ruleMarker = QString(code);
 }

@@ -1,0 +1,534 @@
+#include "rules/RuleBand.h"
+
+#include "app/Twips.h"
+#include "list/FileListModel.h"
+#include "list/PathPart.h"
+#include "rules/EcmaRegex.h"
+#include "rules/NumberingRule.h"
+#include "rules/ReadBoxNumber.h"
+#include "rules/RulePass.h"
+#include "rules/TextRules.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTabBar>
+
+namespace {
+
+constexpr int kBandLeft = 30;
+constexpr int kTabWidth = 13185;
+constexpr int kFrameTop = 480;
+constexpr int kFrameAway = 12000;
+constexpr int kFrameHeight = 900;
+
+// Empties a box on a double click; the box's change handling then follows as
+// for any other edit.
+class DoubleClickClearer : public QObject
+{
+public:
+    DoubleClickClearer(QObject *target, std::function<void()> clear)
+        : QObject(target), m_clear(std::move(clear))
+    {
+        target->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            m_clear();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_clear;
+};
+
+void clearOnDoubleClick(QLineEdit *edit)
+{
+    new DoubleClickClearer(edit, [edit] { edit->clear(); });
+}
+
+void clearOnDoubleClick(QComboBox *box)
+{
+    new DoubleClickClearer(box->lineEdit(), [box] {
+        if (!box->currentText().isEmpty())
+            box->setEditText(QString());
+    });
+}
+
+QLineEdit *makeLineEdit(const QString &name, QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+QComboBox *makeComboBox(const QString &name, QWidget *parent)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setEditable(true);
+    // Enter must not add what was typed to the drop-down list.
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMinimumContentsLength(3);
+    return box;
+}
+
+QLabel *makeLabel(const QString &text, QWidget *parent)
+{
+    return new QLabel(text, parent);
+}
+
+// Fills a drop-down list without running any rule and without picking an
+// item: the box keeps the text it had.
+void fillItems(QComboBox *box, const QStringList &items)
+{
+    const QSignalBlocker blocker(box);
+    const QString text = box->currentText();
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+}
+
+QStringList numbers(int from, int to)
+{
+    QStringList items;
+    for (int i = from; i <= to; ++i)
+        items.push_back(QString::number(i));
+    return items;
+}
+
+} // namespace
+
+RuleBand::RuleBand(FileListModel &model, QString &ruleMarker, QWidget *parent)
+    : QWidget(parent), m_model(model), m_ruleMarker(ruleMarker)
+{
+    const Twips twips(this);
+    m_tabs = new QTabBar(this);
+    m_tabs->setObjectName(QStringLiteral("TabStrip1"));
+    m_tabs->setExpanding(false);
+    const struct
+    {
+        const char16_t *caption;
+        const char16_t *tooltip;
+    } tabs[] = {
+        {u"添加", u"文件名前后或指定位置添加文本"},
+        {u"删除", u"删除文件名中指定文本或指定位置的文本"},
+        {u"替换", u"替换文件名中指定文本"},
+        {u"以序号命名", u"给文件名中添加连续序号 如 1 2 3 4 5 6"},
+        {u"正则表达式命名", u"利用正则表达式进行文件查找替换"},
+        {u"整体", u"整体命名,如批量改大小写,改后缀"},
+        {u"已有规则",
+         u"利用已有命名的规则命名，如已知 1 改a  2 改b  最适合的方法是复制Excel中的两列来命名"},
+    };
+    for (const auto &tab : tabs) {
+        const int index = m_tabs->addTab(QString::fromUtf16(tab.caption));
+        m_tabs->setTabToolTip(index, QString::fromUtf16(tab.tooltip));
+    }
+    m_tabs->move(twips.toPixels(kBandLeft), twips.toPixels(30));
+    m_tabs->resize(twips.toPixels(kTabWidth), m_tabs->sizeHint().height());
+
+    buildAddFrame();
+    buildDeleteFrame();
+    buildReplaceFrame();
+    buildNumberingFrame();
+    buildRegexFrame();
+    buildWholeFrame();
+    placeFrames();
+
+    // A click on the tab already chosen is a choice too ("已有规则" opens its
+    // dialog again); keyboard changes arrive through currentChanged.
+    connect(m_tabs, &QTabBar::currentChanged, this, &RuleBand::onTabChosen);
+    connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index == m_tabs->currentIndex())
+            onTabChosen(index);
+    });
+    resize(twips.toPixels(kBandLeft + kTabWidth), twips.toPixels(1395));
+}
+
+QGroupBox *RuleBand::addFrame(const QString &name, const QString &caption)
+{
+    auto *frame = new QGroupBox(caption, this);
+    frame->setObjectName(name);
+    auto *layout = new QHBoxLayout(frame);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setSpacing(4);
+    m_frames.push_back(frame);
+    return frame;
+}
+
+void RuleBand::buildAddFrame()
+{
+    QGroupBox *frame = addFrame(QStringLiteral("添加Frame"), QStringLiteral("添加文本"));
+    auto *layout = frame->layout();
+    m_beforeText = makeLineEdit(QStringLiteral("beforeText"), frame);
+    m_afterText = makeLineEdit(QStringLiteral("AfterText"), frame);
+    m_addCheck = new QCheckBox(QStringLiteral("扩展添加从第"), frame);
+    m_addCheck->setObjectName(QStringLiteral("添加check"));
+    m_addPosition = makeComboBox(QStringLiteral("添加combox1"), frame);
+    m_insertText = makeLineEdit(QStringLiteral("ZfText"), frame);
+    layout->addWidget(makeLabel(QStringLiteral("文本前添加"), frame));
+    layout->addWidget(m_beforeText);
+    layout->addWidget(makeLabel(QStringLiteral("文本后添加"), frame));
+    layout->addWidget(m_afterText);
+    layout->addWidget(m_addCheck);
+    layout->addWidget(m_addPosition);
+    layout->addWidget(makeLabel(QStringLiteral("字符后添加"), frame));
+    layout->addWidget(m_insertText);
+
+    connect(m_beforeText, &QLineEdit::textChanged, this, &RuleBand::runAddBeforeAfter);
+    connect(m_afterText, &QLineEdit::textChanged, this, &RuleBand::runAddBeforeAfter);
+    connect(m_insertText, &QLineEdit::textChanged, this, &RuleBand::runInsertAtPosition);
+    connect(m_addPosition, &QComboBox::activated, this, &RuleBand::runInsertAtPosition);
+    connect(m_addCheck, &QCheckBox::toggled, this, &RuleBand::runInsertAtPosition);
+    clearOnDoubleClick(m_beforeText);
+    clearOnDoubleClick(m_afterText);
+    clearOnDoubleClick(m_insertText);
+    clearOnDoubleClick(m_addPosition);
+}
+
+void RuleBand::buildDeleteFrame()
+{
+    QGroupBox *frame = addFrame(QStringLiteral("删除Frame"), QStringLiteral("删除文件名中的"));
+    auto *layout = frame->layout();
+    m_deleteText = makeLineEdit(QStringLiteral("DeleteText"), frame);
+    m_deleteCheck = new QCheckBox(QStringLiteral("扩展删除从第"), frame);
+    m_deleteCheck->setObjectName(QStringLiteral("删除check"));
+    m_deleteStart = makeComboBox(QStringLiteral("删除combox1"), frame);
+    m_deleteCount = makeComboBox(QStringLiteral("删除combox2"), frame);
+    layout->addWidget(makeLabel(QStringLiteral("删除文件名中"), frame));
+    layout->addWidget(m_deleteText);
+    layout->addWidget(m_deleteCheck);
+    layout->addWidget(m_deleteStart);
+    layout->addWidget(makeLabel(QStringLiteral("个字符开始 删除"), frame));
+    layout->addWidget(m_deleteCount);
+    layout->addWidget(makeLabel(QStringLiteral("个字符"), frame));
+
+    connect(m_deleteText, &QLineEdit::textChanged, this, &RuleBand::runDeleteText);
+    connect(m_deleteCheck, &QCheckBox::toggled, this, &RuleBand::runDeleteSpan);
+    for (QComboBox *box : {m_deleteStart, m_deleteCount}) {
+        connect(box, &QComboBox::editTextChanged, this, &RuleBand::runDeleteSpan);
+        connect(box, &QComboBox::activated, this, [this, box] {
+            if (!box->currentText().isEmpty())
+                runDeleteSpan();
+        });
+    }
+    clearOnDoubleClick(m_deleteText);
+}
+
+void RuleBand::buildReplaceFrame()
+{
+    QGroupBox *frame = addFrame(QStringLiteral("替换Frame"), QStringLiteral("替换文件名中的"));
+    auto *layout = frame->layout();
+    m_findText = makeLineEdit(QStringLiteral("FindText"), frame);
+    m_replaceText = makeLineEdit(QStringLiteral("ReplaceText"), frame);
+    layout->addWidget(makeLabel(QStringLiteral("把文件名中的"), frame));
+    layout->addWidget(m_findText);
+    layout->addWidget(makeLabel(QStringLiteral("替换成"), frame));
+    layout->addWidget(m_replaceText);
+
+    connect(m_findText, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (!text.isEmpty())
+            runReplaceText();
+    });
+    connect(m_replaceText, &QLineEdit::textChanged, this, &RuleBand::runReplaceText);
+    clearOnDoubleClick(m_findText);
+    clearOnDoubleClick(m_replaceText);
+}
+
+void RuleBand::buildNumberingFrame()
+{
+    QGroupBox *frame = addFrame(QStringLiteral("序号Frame"), QStringLiteral("以序号命名"));
+    auto *layout = frame->layout();
+    m_numberStart = makeComboBox(QStringLiteral("序号combox1"), frame);
+    m_numberIncrement = makeComboBox(QStringLiteral("序号combox2"), frame);
+    m_numberDigits = makeComboBox(QStringLiteral("序号combox3"), frame);
+    m_numberPad = new QCheckBox(QStringLiteral("不足位补齐"), frame);
+    m_numberPad->setObjectName(QStringLiteral("序号check"));
+    m_numberTemplate = makeComboBox(QStringLiteral("序号mb"), frame);
+    m_numberTemplate->setMinimumContentsLength(12);
+    m_numberTemplate->setToolTip(
+        QStringLiteral("需在起始值和增值中有内容时才生效,模板可任意组合 如 &File&Size"));
+    QLabel *templateLabel = makeLabel(QStringLiteral("模板"), frame);
+    templateLabel->setObjectName(QStringLiteral("Label11"));
+    layout->addWidget(makeLabel(QStringLiteral("起始值"), frame));
+    layout->addWidget(m_numberStart);
+    layout->addWidget(makeLabel(QStringLiteral("增值"), frame));
+    layout->addWidget(m_numberIncrement);
+    layout->addWidget(makeLabel(QStringLiteral("位数"), frame));
+    layout->addWidget(m_numberDigits);
+    layout->addWidget(m_numberPad);
+    layout->addWidget(templateLabel);
+    layout->addWidget(m_numberTemplate);
+
+    connect(m_numberPad, &QCheckBox::toggled, this, &RuleBand::runNumbering);
+    for (QComboBox *box : {m_numberStart, m_numberIncrement, m_numberDigits, m_numberTemplate})
+        connect(box, &QComboBox::activated, this, &RuleBand::runNumbering);
+    connect(m_numberTemplate, &QComboBox::editTextChanged, this, &RuleBand::runNumbering);
+}
+
+void RuleBand::buildRegexFrame()
+{
+    QGroupBox *frame = addFrame(QStringLiteral("正则Frame"), QStringLiteral("正则表达式命名"));
+    auto *layout = static_cast<QHBoxLayout *>(frame->layout());
+    m_regexFind = makeComboBox(QStringLiteral("zzFindText"), frame);
+    m_regexReplace = makeComboBox(QStringLiteral("zzReplaceText"), frame);
+    m_regexFind->setMinimumContentsLength(20);
+    m_regexReplace->setMinimumContentsLength(20);
+    layout->addWidget(makeLabel(QStringLiteral("查找"), frame));
+    layout->addWidget(m_regexFind, 1);
+    layout->addWidget(makeLabel(QStringLiteral("替换成"), frame));
+    layout->addWidget(m_regexReplace, 1);
+
+    connect(m_regexFind, &QComboBox::editTextChanged, this, [this](const QString &text) {
+        if (!text.isEmpty())
+            runRegexReplace();
+    });
+    connect(m_regexFind, &QComboBox::activated, this, &RuleBand::runRegexReplace);
+    connect(m_regexReplace, &QComboBox::editTextChanged, this, &RuleBand::runRegexReplace);
+    connect(m_regexReplace, &QComboBox::activated, this, &RuleBand::runRegexReplace);
+    clearOnDoubleClick(m_regexFind);
+    clearOnDoubleClick(m_regexReplace);
+}
+
+void RuleBand::buildWholeFrame()
+{
+    QGroupBox *frame = addFrame(QStringLiteral("整体Frame"), QStringLiteral("整体命名"));
+    auto *layout = frame->layout();
+    m_wholeText = makeLineEdit(QStringLiteral("整体Text"), frame);
+    m_extensionText = makeLineEdit(QStringLiteral("后缀Text"), frame);
+    const auto option = [frame](const QString &name, const QString &caption) {
+        auto *button = new QRadioButton(caption, frame);
+        button->setObjectName(name);
+        return button;
+    };
+    m_nameUpper = option(QStringLiteral("整体Op1"), QStringLiteral("文件名全部大写"));
+    m_nameLower = option(QStringLiteral("整体Op2"), QStringLiteral("文件名全部小写"));
+    m_extensionUpper = option(QStringLiteral("后缀Op1"), QStringLiteral("后缀名改成大写"));
+    m_extensionLower = option(QStringLiteral("后缀Op2"), QStringLiteral("后缀名改成小写"));
+    layout->addWidget(makeLabel(QStringLiteral("文件名改成"), frame));
+    layout->addWidget(m_wholeText);
+    layout->addWidget(makeLabel(QStringLiteral("后缀名统一改成"), frame));
+    layout->addWidget(m_extensionText);
+    for (QRadioButton *button : {m_nameUpper, m_nameLower, m_extensionUpper, m_extensionLower})
+        layout->addWidget(button);
+
+    connect(m_wholeText, &QLineEdit::textChanged, this, &RuleBand::runWholeName);
+    connect(m_extensionText, &QLineEdit::textChanged, this, &RuleBand::runExtensionName);
+    connect(m_nameUpper, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            runNameUpper(true);
+    });
+    connect(m_nameLower, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            runNameUpper(false);
+    });
+    connect(m_extensionUpper, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            runExtensionCase(true);
+    });
+    connect(m_extensionLower, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            runExtensionCase(false);
+    });
+    clearOnDoubleClick(m_wholeText);
+    clearOnDoubleClick(m_extensionText);
+}
+
+void RuleBand::placeFrames()
+{
+    const Twips twips(this);
+    for (QGroupBox *frame : std::as_const(m_frames))
+        frame->setGeometry(twips.rect(kBandLeft, kFrameAway, kTabWidth, kFrameHeight));
+}
+
+void RuleBand::initialise()
+{
+    const Twips twips(this);
+    // The first tab's frame starts in the band.
+    m_shownFrame = m_frames.front();
+    m_shownFrame->move(m_shownFrame->x(), twips.toPixels(450));
+
+    fillItems(m_addPosition, numbers(1, 50));
+    fillItems(m_deleteStart, numbers(1, 50));
+    fillItems(m_deleteCount, numbers(1, 50));
+    fillItems(m_numberStart, numbers(0, 49));
+    fillItems(m_numberIncrement, numbers(1, 50));
+    fillItems(m_numberDigits, numbers(1, 50));
+    fillItems(m_numberTemplate,
+              {QStringLiteral("# &File"), QStringLiteral("#"), QStringLiteral("# &Parent"),
+               QStringLiteral("# &Size"), QStringLiteral("# &Date")});
+    fillItems(m_regexFind,
+              {QStringLiteral("[0-9]"), QStringLiteral("[A-Za-z]"), QStringLiteral("[一-\uFA29]")});
+
+    // Checking the box runs the numbering once over the empty list, which
+    // puts "#" into the empty template box.
+    m_numberPad->setChecked(true);
+    m_numberStart->setEditText(QStringLiteral("1"));
+    m_numberIncrement->setEditText(QStringLiteral("1"));
+    m_numberDigits->setEditText(QStringLiteral("2"));
+}
+
+void RuleBand::onTabChosen(int index)
+{
+    if (index < 0)
+        return;
+    const Twips twips(this);
+    if (m_shownFrame)
+        m_shownFrame->move(m_shownFrame->x(), twips.toPixels(kFrameAway));
+    if (index < m_frames.size()) {
+        m_shownFrame = m_frames.at(index);
+        m_shownFrame->move(m_shownFrame->x(), twips.toPixels(kFrameTop));
+    } else {
+        // "已有规则" has no frame: the band stays empty until another tab.
+        Q_EMIT existingRulesRequested();
+    }
+}
+
+void RuleBand::runAddBeforeAfter()
+{
+    const QString before = m_beforeText->text();
+    const QString after = m_afterText->text();
+    runRulePass(m_model, m_ruleMarker, u'B', [&](const QString &base, const RenameEntry &) {
+        return rules::addBeforeAfter(base, before, after);
+    });
+}
+
+void RuleBand::runInsertAtPosition()
+{
+    const qint32 position = ReadBoxNumber(m_addPosition->currentText());
+    const QString text = m_insertText->text();
+    runRulePass(m_model, m_ruleMarker, u'A', [&](const QString &base, const RenameEntry &) {
+        return rules::insertAt(base, position, text);
+    });
+}
+
+void RuleBand::runDeleteText()
+{
+    const QString text = m_deleteText->text();
+    runRulePass(m_model, m_ruleMarker, u'C', [&](const QString &base, const RenameEntry &) {
+        return rules::deleteText(base, text);
+    });
+}
+
+void RuleBand::runDeleteSpan()
+{
+    const qint32 start = ReadBoxNumber(m_deleteStart->currentText());
+    const qint32 count = ReadBoxNumber(m_deleteCount->currentText());
+    if (!m_deleteCheck->isChecked() || start <= 0 || count <= 0)
+        return;
+    runRulePass(m_model, m_ruleMarker, u'D', [&](const QString &base, const RenameEntry &) {
+        return rules::deleteSpan(base, start, count);
+    });
+}
+
+void RuleBand::runReplaceText()
+{
+    const QString find = m_findText->text();
+    const QString replacement = m_replaceText->text();
+    runRulePass(m_model, m_ruleMarker, u'E', [&](const QString &base, const RenameEntry &) {
+        return rules::replaceText(base, find, replacement);
+    });
+}
+
+void RuleBand::runNumbering()
+{
+    // Writing "#" into the template box below must not start a second run.
+    if (m_numberingRuns)
+        return;
+    m_numberingRuns = true;
+    rules::NumberingSettings settings;
+    settings.start = ReadBoxNumber(m_numberStart->currentText());
+    settings.increment = ReadBoxNumber(m_numberIncrement->currentText());
+    settings.digits = ReadBoxNumber(m_numberDigits->currentText());
+    settings.pad = m_numberPad->isChecked();
+    settings.tmpl = m_numberTemplate->currentText();
+    if (settings.tmpl.isEmpty()) {
+        settings.tmpl = QStringLiteral("#");
+        m_numberTemplate->setEditText(settings.tmpl);
+    }
+    rules::Numbering numbering(settings);
+    if (numbering.isRunnable()) {
+        runRulePass(m_model, m_ruleMarker, u'F', [&](const QString &base, const RenameEntry &row) {
+            return numbering.next(base, row.fullPath);
+        });
+    }
+    m_numberingRuns = false;
+}
+
+void RuleBand::runRegexReplace()
+{
+    const QString pattern = m_regexFind->currentText();
+    const QString replacement = m_regexReplace->currentText();
+    Q_EMIT messageChanged(QString());
+    if (pattern.isEmpty() || m_model.count() < 1)
+        return;
+    const EcmaRegex regex(pattern);
+    if (!regex.isValid()) {
+        Q_EMIT messageChanged(QStringLiteral("正则命令格式错误") + regex.errorText());
+        return;
+    }
+    runRulePass(m_model, m_ruleMarker, u'G', [&](const QString &base, const RenameEntry &) {
+        return regex.replaceAll(base, replacement);
+    });
+}
+
+void RuleBand::runNameUpper(bool upper)
+{
+    runRulePass(m_model, m_ruleMarker, upper ? u'H' : u'I',
+                [upper](const QString &base, const RenameEntry &) {
+                    return upper ? rules::toUpperSimple(base) : rules::toLowerSimple(base);
+                });
+}
+
+void RuleBand::runExtensionCase(bool upper)
+{
+    m_model.editRows(RenameEntry::PreviewName, RenameEntry::Extension,
+                     [upper](RenameEntry &row, int) {
+                         if (!row.checked)
+                             return false;
+                         row.extension = upper ? rules::toUpperSimple(row.extension)
+                                               : rules::toLowerSimple(row.extension);
+                         row.previewName = row.originalName;
+                         return true;
+                     });
+}
+
+void RuleBand::runWholeName()
+{
+    const QString name = m_wholeText->text();
+    if (name.isEmpty())
+        return;
+    m_model.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
+                     [&name](RenameEntry &row, int) {
+                         if (!row.checked)
+                             return false;
+                         row.previewName = name;
+                         return true;
+                     });
+}
+
+void RuleBand::runExtensionName()
+{
+    const QString extension = m_extensionText->text();
+    m_model.editRows(RenameEntry::PreviewName, RenameEntry::Extension,
+                     [&extension](RenameEntry &row, int) {
+                         if (!row.checked || row.extension.isEmpty())
+                             return false;
+                         // An empty box puts back the extension the entry has on disk.
+                         row.extension = extension.isEmpty() ? extensionCellOf(row.fullPath)
+                                                             : QLatin1Char('.') + extension;
+                         row.previewName = row.originalName;
+                         return true;
+                     });
+}

@@ -1,0 +1,296 @@
+#include "app/Form1.h"
+#include "app/Twips.h"
+#include "list/FileListModel.h"
+#include "support/TestSupport.h"
+#include "support/WidgetSupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <memory>
+
+using namespace testsupport;
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> m_window;
+    QTemporaryDir m_dir;
+
+    template <typename T> T *child(const QString &name) const
+    {
+        T *w = m_window->findChild<T *>(name);
+        if (!w)
+            qFatal("no child %s", qPrintable(name));
+        return w;
+    }
+    QTreeView *list() const { return child<QTreeView>(QStringLiteral("L1")); }
+    QString text(const char *label) const
+    {
+        return child<QLabel>(QString::fromUtf8(label))->text();
+    }
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    QStringList column(int c) const
+    {
+        QStringList out;
+        for (const RenameEntry &e : m_window->model().entries())
+            out.push_back(e.cell(c));
+        return out;
+    }
+    void dropFiles(const QStringList &names)
+    {
+        QStringList paths;
+        for (const QString &n : names) {
+            if (!QFileInfo::exists(file(n)))
+                writeFile(file(n), n.toUtf8());
+            paths.push_back(file(n));
+        }
+        dropOn(list()->viewport(), paths);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_window = std::make_unique<Form1>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void cleanup() { m_window.reset(); }
+
+    void startsWithTitleMenusColumnsAndTexts()
+    {
+        QCOMPARE(m_window->windowTitle(),
+                 QStringLiteral("【Quib】文件批量重命名   V1.21 20190129"));
+        QCOMPARE(text("gs"), QStringLiteral("还未添加文件"));
+        QCOMPARE(text("ts"), QStringLiteral("温馨提示:可直接拖动文件到列表中"));
+        QVERIFY(child<QGroupBox>(QStringLiteral("提示"))->isVisible());
+
+        // Captions of the top-level menu bar, left to right.
+        QStringList captions;
+        for (QAction *a : m_window->menuBar()->actions())
+            if (a->isVisible())
+                captions.push_back(a->text());
+        QCOMPARE(captions, (QStringList{"编辑列表", "获取文件名(&F)", "清空列表(&X)",
+                                        "开始更名(&E)", "关于"}));
+        QCOMPARE(child<QAction>(QStringLiteral("全选"))->shortcut(), QKeySequence("Ctrl+A"));
+        QCOMPARE(child<QAction>(QStringLiteral("导出列表"))->shortcut(), QKeySequence("Ctrl+D"));
+        QVERIFY(!child<QAction>(QStringLiteral("撤消更名"))->isVisible());
+
+        QAbstractItemModel *model = list()->model();
+        QCOMPARE(model->columnCount(), 8);
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("原文件名 蓝色表示文件夹与无后缀文件"));
+        QCOMPARE(model->headerData(7, Qt::Horizontal).toString(), QStringLiteral("排序名称"));
+        int hidden = 0;
+        for (int c = 0; c < 8; ++c)
+            hidden += list()->isColumnHidden(c) ? 1 : 0;
+        QCOMPARE(hidden, 4);
+        QVERIFY(list()->isColumnHidden(3) && list()->isColumnHidden(7));
+
+        // Rule defaults: the numbering boxes and the template written by the
+        // first numbering run.
+        QCOMPARE(child<QComboBox>(QStringLiteral("序号combox1"))->currentText(),
+                 QStringLiteral("1"));
+        QCOMPARE(child<QComboBox>(QStringLiteral("序号combox2"))->currentText(),
+                 QStringLiteral("1"));
+        QCOMPARE(child<QComboBox>(QStringLiteral("序号combox3"))->currentText(),
+                 QStringLiteral("2"));
+        QCOMPARE(child<QComboBox>(QStringLiteral("序号mb"))->currentText(), QStringLiteral("#"));
+        QVERIFY(child<QCheckBox>(QStringLiteral("序号check"))->isChecked());
+        QCOMPARE(child<QComboBox>(QStringLiteral("序号combox1"))->itemText(0), QStringLiteral("0"));
+        QCOMPARE(child<QComboBox>(QStringLiteral("添加combox1"))->count(), 50);
+        QCOMPARE(child<QComboBox>(QStringLiteral("添加combox1"))->currentText(), QString());
+        QCOMPARE(child<QComboBox>(QStringLiteral("zzFindText"))->itemText(2),
+                 QString::fromUtf16(u"[一-\uFA29]"));
+        QCOMPARE(child<QComboBox>(QStringLiteral("zzFindText"))->currentText(), QString());
+        QCOMPARE(child<QTabBar>(QStringLiteral("TabStrip1"))->count(), 7);
+        QCOMPARE(m_window->ruleMarker(), QString());
+    }
+
+    void dropOrdersByNaturalKeyAndRefusesRepeats()
+    {
+        dropFiles({"b2.txt", "a10.txt", "c.txt"});
+        QCOMPARE(column(RenameEntry::OriginalName), (QStringList{"c", "b2", "a10"}));
+        QCOMPARE(text("gs"), QStringLiteral("3个文件"));
+        QVERIFY(!child<QGroupBox>(QStringLiteral("提示"))->isVisible());
+        for (const RenameEntry &e : m_window->model().entries())
+            QVERIFY(e.checked);
+        QCOMPARE(list()->model()->data(list()->model()->index(0, 0), Qt::CheckStateRole).toInt(),
+                 int(Qt::Checked));
+
+        dropFiles({"c.txt"});
+        QCOMPARE(m_window->model().count(), 3);
+        QCOMPARE(text("ts"), QStringLiteral("部分文件已添加"));
+        QCOMPARE(text("gs"), QStringLiteral("3个文件"));
+
+        // A click on the list takes the message away.
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(text("ts"), QString());
+
+        // Text (not files) adds nothing but rewrites the count.
+        child<QLabel>(QStringLiteral("gs"))->setText(QStringLiteral("x"));
+        dropOn(list()->viewport(), {}, QStringLiteral("just text"));
+        QCOMPARE(text("gs"), QStringLiteral("3个文件"));
+        QCOMPARE(m_window->model().count(), 3);
+    }
+
+    void folderAmongFilesIsOneBlueRowAndASingleFolderAddsNothing()
+    {
+        QDir(m_dir.path()).mkdir(QStringLiteral("photos"));
+        dropFiles({"photos", "x1.jpg"});
+        QCOMPARE(m_window->model().count(), 2);
+        const RenameEntry &folder = m_window->model().entry(0);
+        QCOMPARE(folder.originalName, QStringLiteral("photos"));
+        QCOMPARE(list()
+                     ->model()
+                     ->data(list()->model()->index(0, 0), Qt::ForegroundRole)
+                     .value<QBrush>()
+                     .color(),
+                 QColor(0, 0, 255));
+
+        QDir(m_dir.path()).mkdir(QStringLiteral("other"));
+        dropFiles({"other"});
+        QCOMPARE(m_window->model().count(), 2);
+        QCOMPARE(text("gs"), QStringLiteral("2个文件"));
+    }
+
+    void typingComposesThroughTheRuleMarker()
+    {
+        dropFiles({"photo.jpg", "x2.png"});
+        auto *before = child<QLineEdit>(QStringLiteral("beforeText"));
+        QTest::keyClicks(before, QStringLiteral("ab"));
+        QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"abphoto", "abx2"}));
+        QCOMPARE(m_window->ruleMarker(), QStringLiteral("B"));
+
+        // An unchecked row keeps its preview through later passes.
+        m_window->model().setChecked(1, false);
+        // Rule D on top of B: delete two characters from position 1.
+        child<QTabBar>(QStringLiteral("TabStrip1"))->setCurrentIndex(1);
+        child<QComboBox>(QStringLiteral("删除combox1"))->setEditText(QStringLiteral("1"));
+        child<QComboBox>(QStringLiteral("删除combox2"))->setEditText(QStringLiteral("2"));
+        QCOMPARE(m_window->ruleMarker(), QStringLiteral("B")); // still gated by the check box
+        child<QCheckBox>(QStringLiteral("删除check"))->setChecked(true);
+        QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"photo", "abx2"}));
+        QCOMPARE(m_window->ruleMarker(), QStringLiteral("D"));
+
+        // Back to B: it now builds on what D left.
+        QTest::keyClicks(before, QStringLiteral("c"));
+        QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"abcphoto", "abx2"}));
+
+        // A double click empties the box and re-runs the rule.
+        QTest::mouseDClick(before, Qt::LeftButton);
+        QCOMPARE(before->text(), QString());
+        QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"photo", "abx2"}));
+    }
+
+    void rowsDroppedLaterStartFromTheirOwnName()
+    {
+        dropFiles({"a.txt"});
+        QTest::keyClicks(child<QLineEdit>(QStringLiteral("AfterText")), QStringLiteral("_x"));
+        dropFiles({"b.txt"});
+        QTest::keyClicks(child<QLineEdit>(QStringLiteral("ZfText")), QStringLiteral("-"));
+        QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"-a_x", "-b"}));
+    }
+
+    void tabsMoveFramesAndTheLastTabAsksForRows()
+    {
+        auto *tabs = child<QTabBar>(QStringLiteral("TabStrip1"));
+        auto *addFrame = child<QGroupBox>(QStringLiteral("添加Frame"));
+        auto *regexFrame = child<QGroupBox>(QStringLiteral("正则Frame"));
+        const int inBand = addFrame->y();
+        tabs->setCurrentIndex(4);
+        QCOMPARE(regexFrame->y(), Twips(m_window.get()).toPixels(480));
+        QVERIFY(addFrame->y() > m_window->height());
+
+        QString message;
+        answerNextMessageBox(&message);
+        tabs->setCurrentIndex(6);
+        QCOMPARE(message, QStringLiteral("还未添加要命名的文件到列表中"));
+        QVERIFY(regexFrame->y() > m_window->height());
+        tabs->setCurrentIndex(0);
+        QVERIFY(addFrame->y() <= inBand + 5);
+    }
+
+    void renamesOnDiskAndUndoes()
+    {
+        // A stand-in opener first in PATH records what would be opened.
+        const QString bin = file(QStringLiteral("bin"));
+        writeFile(bin + "/xdg-open",
+                  "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.log\"\n");
+        QFile::setPermissions(bin + "/xdg-open",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", (bin + ":").toUtf8() + qgetenv("PATH"));
+
+        dropFiles({"r1.txt", "r2.txt"});
+        QTest::keyClicks(child<QLineEdit>(QStringLiteral("beforeText")), QStringLiteral("new_"));
+        QTest::mouseClick(child<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(text("ts"), QStringLiteral("重命名完成,一共2条文件 成功 2条;失败0条"));
+        QVERIFY(QFileInfo::exists(file("new_r1.txt")) && QFileInfo::exists(file("new_r2.txt")));
+        QVERIFY(!QFileInfo::exists(file("r1.txt")));
+        QCOMPARE(column(RenameEntry::ResultText), (QStringList{"√成功", "√成功"}));
+        QCOMPARE(m_window->ruleMarker(), QString());
+        QVERIFY(child<QAction>(QStringLiteral("撤消更名"))->isVisible());
+        QTRY_COMPARE(readFile(bin + "/opened.log").trimmed(), m_dir.path().toUtf8());
+
+        child<QAction>(QStringLiteral("撤消更名"))->trigger();
+        QVERIFY(QFileInfo::exists(file("r1.txt")) && QFileInfo::exists(file("r2.txt")));
+        QVERIFY(!child<QAction>(QStringLiteral("撤消更名"))->isVisible());
+        QCOMPARE(column(RenameEntry::OriginalName), (QStringList{"r1", "r2"}));
+
+        // Alt+Z does nothing while the item is hidden.
+        QFile::rename(file("r1.txt"), file("moved.txt"));
+        QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::AltModifier);
+        QVERIFY(QFileInfo::exists(file("moved.txt")));
+    }
+
+    void renameOfAnEmptyListOnlySaysSo()
+    {
+        QTest::mouseClick(child<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(text("ts"), QStringLiteral("还未添加文件"));
+        QVERIFY(!child<QAction>(QStringLiteral("撤消更名"))->isVisible());
+    }
+
+    void layoutFollowsTheWindowAndSkipsNegativeSizes()
+    {
+        const Twips twips(m_window.get());
+        m_window->resize(900, 600);
+        QCOMPARE(list()->width(), m_window->frameGeometry().width() - twips.toPixels(300));
+        QCOMPARE(list()->height(), m_window->frameGeometry().height() - twips.toPixels(2625));
+        auto *strip = child<QGroupBox>(QStringLiteral("Frame1"));
+        QCOMPARE(strip->y(), list()->y() + list()->height());
+        const int height = list()->height();
+        m_window->resize(700, twips.toPixels(600));
+        QCOMPARE(list()->height(), height);
+        QCOMPARE(list()->width(), m_window->frameGeometry().width() - twips.toPixels(300));
+    }
+
+    void rightClickMenuOnlyOverRows()
+    {
+        auto *menu = child<QMenu>(QStringLiteral("右键菜单"));
+        QTest::mousePress(list()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+        QVERIFY(!menu->isVisible());
+        dropFiles({"m.txt"});
+        QTest::mousePress(list()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+        QVERIFY(menu->isVisible());
+        menu->close();
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_Form1.moc"
