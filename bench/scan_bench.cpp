@@ -87,4 +87,4 @@ BENCHMARK(BM_FindTypeF)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+
