@@ -417,6 +417,9 @@ const cases = [
 ['backref', '(?:\\1b|(a))+', '<$1>', 'aabab'],
 ['backref', '(?<n>a\\k<n>)', '<$1>', 'aa'],
 ['backref', '(?:(a)|\\1b)+', '<$1>', 'abab'],
+['backref', '(文)?\\1{1,}', '<$1>', ' -'],
+['backref', '(a)?\\1+?', '<$1>', 'b'],
+['backref', '(x)?b\\1{2}', '<$1>', 'bxbxx'],
 ];
 
 function hex16(s) {

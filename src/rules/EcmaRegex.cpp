@@ -325,8 +325,8 @@ void PatternTranslator::backReference(int number, qsizetype from)
                                   [number](const OpenGroup &g) { return g.capture == number; });
     if (number > m_capturesOpened || open)
         put(u"(?:)", from);
-    else
-        put(QStringLiteral("\\g{%1}").arg(number), from);
+    else // grouped: the JIT fails a repeated bare reference to an unset group
+        put(QStringLiteral("(?:\\g{%1})").arg(number), from);
 }
 
 // Legacy octal escape ("\1" without a group 1, "\101", "\0") or the identity escapes "\8" and
