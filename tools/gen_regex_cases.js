@@ -420,6 +420,7 @@ const cases = [
 ['backref', '(文)?\\1{1,}', '<$1>', ' -'],
 ['backref', '(a)?\\1+?', '<$1>', 'b'],
 ['backref', '(x)?b\\1{2}', '<$1>', 'bxbxx'],
+['syntax', '(a)(?<n>b)\\k<>', 'X', 'ab'],
 ];
 
 function hex16(s) {

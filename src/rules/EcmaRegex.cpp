@@ -14,13 +14,14 @@ constexpr uint32_t kMatchLimit = 1'000'000;
 
 // ECMAScript's WhiteSpace and LineTerminator code points, and their complement, written for the
 // inside of a PCRE2 class (PCRE2's own \s is ASCII-only without UCP, and \v means something else).
-const QLatin1StringView kSpaceSet("\\u0009-\\u000d\\u0020\\u00a0\\u1680\\u2000-\\u200a\\u2028"
-                                  "\\u2029\\u202f\\u205f\\u3000\\ufeff");
-const QLatin1StringView kNonSpaceSet("\\u0000-\\u0008\\u000e-\\u001f\\u0021-\\u009f\\u00a1-\\u167f"
-                                     "\\u1681-\\u1fff\\u200b-\\u2027\\u202a-\\u202e\\u2030-\\u205e"
-                                     "\\u2060-\\u2fff\\u3001-\\ufefe\\uff00-\\uffff");
+constexpr QLatin1StringView kSpaceSet("\\u0009-\\u000d\\u0020\\u00a0\\u1680\\u2000-\\u200a\\u2028"
+                                      "\\u2029\\u202f\\u205f\\u3000\\ufeff");
+constexpr QLatin1StringView
+    kNonSpaceSet("\\u0000-\\u0008\\u000e-\\u001f\\u0021-\\u009f\\u00a1-\\u167f"
+                 "\\u1681-\\u1fff\\u200b-\\u2027\\u202a-\\u202e\\u2030-\\u205e"
+                 "\\u2060-\\u2fff\\u3001-\\ufefe\\uff00-\\uffff");
 // "." stops at every ECMAScript line terminator, not only at a line feed.
-const QLatin1StringView kDot("[^\\u000a\\u000d\\u2028\\u2029]");
+constexpr QLatin1StringView kDot("[^\\u000a\\u000d\\u2028\\u2029]");
 
 bool isAsciiLetter(QChar c)
 {
@@ -82,7 +83,6 @@ private:
     struct ClassItem
     {
         QString text;
-        qsizetype at;
         bool isSet = false;  // \d, \s, ...: cannot be a range end
         bool isDash = false; // an unescaped '-'
     };
@@ -100,7 +100,7 @@ private:
     bool characterClass();
     std::optional<ClassItem> classEscape();
     QString octalOrDigit(qsizetype &p) const;
-    bool hexEscape(qsizetype p, QString &text, qsizetype &length) const;
+    void hexEscape(qsizetype p, QString &text, qsizetype &length) const;
 
     const QString &m_src;
     QString m_out;
@@ -346,19 +346,18 @@ QString PatternTranslator::octalOrDigit(qsizetype &p) const
 }
 
 // "\xHH" and "\uHHHH" (p at the 'x' or 'u'); without enough hex digits the letter is literal.
-bool PatternTranslator::hexEscape(qsizetype p, QString &text, qsizetype &length) const
+void PatternTranslator::hexEscape(qsizetype p, QString &text, qsizetype &length) const
 {
     const int digits = m_src[p] == u'x' ? 2 : 4;
     for (int i = 1; i <= digits; ++i) {
         if (!isHexDigit(at(p + i))) {
             text = m_src[p];
             length = 1;
-            return false;
+            return;
         }
     }
     text = codeUnitEscape(char16_t(QStringView(m_src).mid(p + 1, digits).toUInt(nullptr, 16)));
     length = 1 + digits;
-    return true;
 }
 
 bool PatternTranslator::escape()
@@ -421,6 +420,8 @@ bool PatternTranslator::escape()
             return fail(PCRE2_ERROR_SUBPATTERN_NAME_EXPECTED, start + 2);
         if (const qsizetype end = nameEnd(start + 3); end >= 0) {
             const QStringView name = QStringView(m_src).mid(start + 3, end - 1 - (start + 3));
+            if (name.isEmpty())
+                return fail(PCRE2_ERROR_SUBPATTERN_NAME_EXPECTED, start + 3);
             const auto found = std::find(m_groupNames.begin(), m_groupNames.end(), name);
             if (found != m_groupNames.end())
                 backReference(int(found - m_groupNames.begin()) + 1, start);
@@ -467,7 +468,7 @@ std::optional<PatternTranslator::ClassItem> PatternTranslator::classEscape()
     }
     const QChar c = m_src[start + 1];
     m_pos = start + 2;
-    ClassItem item{QString(), start};
+    ClassItem item;
     switch (c.unicode()) {
     case u'd':
     case u'D':
@@ -554,7 +555,7 @@ bool PatternTranslator::characterClass()
             items.push_back(std::move(*item));
         } else {
             // '[' is escaped so that PCRE2 sees no POSIX class such as "[:alpha:]".
-            items.push_back({literal(c), m_pos, false, c == u'-'});
+            items.push_back({literal(c), false, c == u'-'});
             ++m_pos;
         }
     }
