@@ -28,7 +28,8 @@ public:
     EcmaRegex &operator=(const EcmaRegex &) = delete;
 
     bool isValid() const;
-    // Why the pattern was rejected, with the offset in the pattern; "" when valid.
+    // Why the pattern was rejected (PCRE2's message and the offset in the pattern as given);
+    // "" when valid.
     QString errorText() const;
 
     // Replaces every match by the replacement, expanded as ECMAScript's String.prototype.replace

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
 #include <map>
 #include <vector>
 
