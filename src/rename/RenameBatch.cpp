@@ -3,59 +3,64 @@
 #include "list/FileListModel.h"
 #include "list/PathPart.h"
 
+#include <QSet>
+#include <QStringList>
+
+#include <algorithm>
 #include <cerrno>
-#include <set>
-#include <vector>
 
 namespace {
 
-// The full paths and previous paths of all rows, in order, so that after a
-// folder rename one look-up tells whether any row lies inside that folder.
-// Without it every folder rename would walk the whole list.
-class RowPaths
+// Every folder that holds, at any depth, the full path or previous path of a
+// row, so that after a folder rename one look-up tells whether rows must
+// follow it; without it every folder rename would walk the whole list. A
+// folder stays in the set once added: a stale one costs only a walk.
+class FoldersWithRows
 {
 public:
-    explicit RowPaths(const FileListModel &model)
+    explicit FoldersWithRows(const FileListModel &model)
     {
         for (const RenameEntry &e : model.entries()) {
-            m_paths.insert(e.fullPath);
-            if (!e.previousPath.isEmpty())
-                m_paths.insert(e.previousPath);
+            addFoldersOf(e.fullPath);
+            addFoldersOf(e.previousPath);
         }
     }
 
-    void replace(const QString &from, const QString &to)
+    bool contains(const QString &folder) const { return m_folders.contains(folder); }
+
+    // Adds the folders above the entry at `path`.
+    void addFoldersOf(const QString &path)
     {
-        if (!from.isEmpty()) {
-            const auto it = m_paths.find(from);
-            if (it != m_paths.end())
-                m_paths.erase(it);
-        }
-        if (!to.isEmpty())
-            m_paths.insert(to);
+        const qsizetype sep = path.lastIndexOf(QLatin1Char('/'));
+        if (sep > 0)
+            addFolder(path.left(sep));
     }
 
-    bool anyInside(const QString &folder) const
-    {
-        const QString prefix = folder + QLatin1Char('/');
-        const auto it = m_paths.lower_bound(prefix);
-        return it != m_paths.end() && it->startsWith(prefix);
-    }
-
-    void moveInside(const QString &oldFolder, const QString &newFolder)
+    // The rows inside oldFolder now live inside newFolder.
+    void follow(const QString &oldFolder, const QString &newFolder)
     {
         const QString prefix = oldFolder + QLatin1Char('/');
-        std::vector<QString> moved;
-        auto it = m_paths.lower_bound(prefix);
-        while (it != m_paths.end() && it->startsWith(prefix)) {
-            moved.push_back(newFolder + it->mid(oldFolder.size()));
-            it = m_paths.erase(it);
+        QStringList moved{newFolder};
+        for (const QString &folder : std::as_const(m_folders)) {
+            if (folder.startsWith(prefix))
+                moved << newFolder + folder.mid(oldFolder.size());
         }
-        m_paths.insert(moved.begin(), moved.end());
+        for (const QString &folder : std::as_const(moved))
+            addFolder(folder);
     }
 
 private:
-    std::multiset<QString> m_paths;
+    // Adds a folder and those above it; a folder already present has its
+    // ancestors present too.
+    void addFolder(QString folder)
+    {
+        while (!folder.isEmpty() && !m_folders.contains(folder)) {
+            m_folders.insert(folder);
+            folder.truncate(std::max<qsizetype>(folder.lastIndexOf(QLatin1Char('/')), 0));
+        }
+    }
+
+    QSet<QString> m_folders;
 };
 
 // A new name must stay a name: with a separator or a NUL it would move the
@@ -79,7 +84,7 @@ class BatchRunner
 {
 public:
     BatchRunner(FileListModel &model, const RenameFunction &rename)
-        : m_model(model), m_rename(rename ? rename : RenameFunction(renameOnDisk)), m_paths(model)
+        : m_model(model), m_rename(rename ? rename : RenameFunction(renameOnDisk)), m_folders(model)
     {}
 
     void attempt(int row, const QString &from, const QString &to)
@@ -93,7 +98,6 @@ public:
     void recordFailure(int row, const RenameFailure &failure)
     {
         m_model.setOutcome(row, failureText(failure), RenameEntry::Outcome::Failure);
-        m_paths.replace(m_model.entry(row).previousPath, QString());
         m_model.setCell(row, RenameEntry::PreviousPath, QString());
         ++m_result.failed;
     }
@@ -101,8 +105,12 @@ public:
     void recordSuccess(int row, const QString &from, const QString &to)
     {
         m_model.setOutcome(row, successText(), RenameEntry::Outcome::Success);
-        m_paths.replace(from, to);
-        m_paths.replace(m_model.entry(row).previousPath, from);
+        // Normally the folder stays the same; an undo goes wherever the
+        // stored previous path says.
+        const qsizetype sep = to.lastIndexOf(QLatin1Char('/'));
+        if (sep != from.lastIndexOf(QLatin1Char('/')) ||
+            QStringView(to).left(sep) != QStringView(from).left(sep))
+            m_folders.addFoldersOf(to);
         m_model.setCell(row, RenameEntry::FullPath, to);
         m_model.setCell(row, RenameEntry::OriginalName, PathPart(to, PathSelector::BaseName));
         // The extension follows the name on disk, or the next batch would
@@ -112,9 +120,9 @@ public:
         ++m_result.succeeded;
 
         // Rows inside a renamed folder follow it to its new place.
-        if (m_paths.anyInside(from) && isFolder(to)) {
+        if (m_folders.contains(from) && isFolder(to)) {
             m_model.rebaseInside(from, to);
-            m_paths.moveInside(from, to);
+            m_folders.follow(from, to);
         }
     }
 
@@ -123,7 +131,7 @@ public:
 private:
     FileListModel &m_model;
     const RenameFunction m_rename;
-    RowPaths m_paths;
+    FoldersWithRows m_folders;
     BatchResult m_result;
 };
 
