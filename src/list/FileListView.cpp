@@ -1,11 +1,47 @@
 #include "list/FileListView.h"
 
+#include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
-#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+
+// Notes an Esc pressed while a drag runs. The drag loop of the desktop
+// platforms watches the keys through an application event filter that it
+// installs when the loop starts, and swallows them; filters run newest
+// first, so ours is installed from inside the loop.
+class EscapeWatch : public QObject
+{
+public:
+    EscapeWatch()
+    {
+        QTimer::singleShot(0, this,
+                           [this] { QCoreApplication::instance()->installEventFilter(this); });
+    }
+    ~EscapeWatch() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool pressed() const { return m_pressed; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<const QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            m_pressed = true;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_pressed = false;
+};
+
+} // namespace
 
 FileListView::FileListView(QWidget *parent) : QTreeView(parent)
 {
@@ -34,26 +70,38 @@ bool FileListView::acceptsDrag(const QDropEvent *event) const
     return true;
 }
 
+void FileListView::setDragRunner(DragRunner runner)
+{
+    m_dragRunner = std::move(runner);
+}
+
+bool FileListView::isOwnRowDrag(const QDropEvent *event) const
+{
+    // The source is only known while QDrag::exec runs; the data object is
+    // ours for the whole drag, whoever runs it.
+    return m_rowDragActive && (event->source() == this || event->mimeData() == m_rowDragData);
+}
+
 void FileListView::dragEnterEvent(QDragEnterEvent *event)
 {
     if (!acceptsDrag(event)) {
         event->ignore();
         return;
     }
-    if (event->source() == this)
+    if (isOwnRowDrag(event))
         event->setDropAction(Qt::MoveAction);
     event->accept();
 }
 
 void FileListView::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (event->source() == this) {
+    if (isOwnRowDrag(event)) {
         event->setDropAction(Qt::MoveAction);
         event->accept();
-        if (m_rowDragActive)
-            Q_EMIT rowDragMoved(event->position().toPoint());
+        Q_EMIT rowDragMoved(event->position().toPoint());
         return;
     }
+    // Files from the file manager may be dropped anywhere; they never reorder.
     event->accept();
 }
 
@@ -65,7 +113,8 @@ void FileListView::dragLeaveEvent(QDragLeaveEvent *event)
 void FileListView::dropEvent(QDropEvent *event)
 {
     QStringList paths;
-    if (event->source() != this && event->mimeData()->hasUrls()) {
+    const bool ownRows = isOwnRowDrag(event);
+    if (!ownRows && event->mimeData()->hasUrls()) {
         const QList<QUrl> urls = event->mimeData()->urls();
         paths.reserve(urls.size());
         for (const QUrl &url : urls) {
@@ -78,7 +127,7 @@ void FileListView::dropEvent(QDropEvent *event)
             }
         }
     }
-    if (event->source() == this)
+    if (ownRows)
         event->setDropAction(Qt::MoveAction);
     event->accept();
     Q_EMIT dropReceived(paths);
@@ -93,13 +142,23 @@ void FileListView::startDrag(Qt::DropActions supportedActions)
         return;
     auto *drag = new QDrag(this);
     drag->setMimeData(model()->mimeData(rows));
+    const QPointer<QDrag> dragGuard(drag);
+    m_rowDragData = drag->mimeData();
     m_rowDragActive = true;
-    const Qt::DropAction action = drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    const EscapeWatch escape;
+    const Qt::DropAction action = m_dragRunner
+                                      ? m_dragRunner(*drag)
+                                      : drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
     m_rowDragActive = false;
-    // Esc cancels with the button still held; a release where nothing takes
-    // the drop lets the button go. Only the latter removes rows.
-    const bool buttonHeld = QGuiApplication::mouseButtons() & Qt::LeftButton;
-    Q_EMIT rowDragFinished(action == Qt::IgnoreAction && !buttonHeld);
+    m_rowDragData = nullptr;
+    // exec schedules the deletion itself; a stand-in runner does not.
+    if (dragGuard)
+        dragGuard->deleteLater();
+    // Both a release where nothing takes the drop and Esc end the drag with
+    // no action; only the release removes rows. The button state cannot tell
+    // them apart: the platform reports no button held once the drag has left
+    // a window or was cancelled.
+    Q_EMIT rowDragFinished(action == Qt::IgnoreAction && !escape.pressed());
 }
 
 void FileListView::mousePressEvent(QMouseEvent *event)

@@ -2,6 +2,11 @@
 
 #include <QTreeView>
 
+#include <functional>
+
+class QDrag;
+class QMimeData;
+
 // The list L1: a report view over the file list model that takes files
 // dropped from the file manager and lets rows be dragged to reorder them or
 // out of the window to remove them.
@@ -12,8 +17,16 @@ class FileListView : public QTreeView
 public:
     explicit FileListView(QWidget *parent = nullptr);
 
+    // Runs a row drag to its end and returns the action the target took.
+    using DragRunner = std::function<Qt::DropAction(QDrag &drag)>;
+
     // True while a drag that started on one of our rows is under way.
     bool rowDragActive() const { return m_rowDragActive; }
+
+    // Replaces QDrag::exec for row drags. Tests need it on platforms whose
+    // drag returns at once without a loop (offscreen); an empty runner
+    // restores QDrag::exec.
+    void setDragRunner(DragRunner runner);
 
 Q_SIGNALS:
     // A drop landed on the list; localPaths holds the local files it carried,
@@ -41,5 +54,10 @@ protected:
 
 private:
     bool acceptsDrag(const QDropEvent *event) const;
+    bool isOwnRowDrag(const QDropEvent *event) const;
+
     bool m_rowDragActive = false;
+    // The data our row drag carries; it tells our drag apart from others.
+    const QMimeData *m_rowDragData = nullptr;
+    DragRunner m_dragRunner;
 };
