@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/AboutDialog.h"
+#include "app/Accessibility.h"
 #include "app/AppIcon.h"
 #include "app/Shell.h"
 #include "app/Twips.h"
@@ -65,6 +66,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     const Twips twips(this);
     resize(twips.toPixels(kInnerWidth),
            twips.toPixels(kInnerHeight) + menuBar()->sizeHint().height());
+    setUpAccessibility(this);
 }
 
 Form1::~Form1() = default;
