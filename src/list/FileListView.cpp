@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -11,6 +12,15 @@
 #include <QTimer>
 
 namespace {
+
+// A file manager sends the bytes of a path percent-encoded. Bytes that are
+// not UTF-8 come out of QUrl as U+FFFD, and that text names another file, or
+// none: a row for it could rename a file the user never dropped.
+bool survivesDecoding(const QUrl &url)
+{
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toUtf8());
+    return QFile::encodeName(url.path(QUrl::FullyDecoded)) == bytes;
+}
 
 // Notes an Esc pressed while a drag runs. The drag loop of the desktop
 // platforms watches the keys through an application event filter that it
@@ -118,7 +128,7 @@ void FileListView::dropEvent(QDropEvent *event)
         const QList<QUrl> urls = event->mimeData()->urls();
         paths.reserve(urls.size());
         for (const QUrl &url : urls) {
-            if (url.isLocalFile()) {
+            if (url.isLocalFile() && survivesDecoding(url)) {
                 QString path = url.toLocalFile();
                 // A folder URL may end in "/"; the row is the folder itself.
                 while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
