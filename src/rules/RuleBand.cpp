@@ -161,8 +161,11 @@ QGroupBox *RuleBand::addFrame(const QString &name, const QString &caption)
     auto *frame = new QGroupBox(caption, this);
     frame->setObjectName(name);
     auto *layout = new QHBoxLayout(frame);
-    layout->setContentsMargins(6, 2, 6, 2);
-    layout->setSpacing(4);
+    // In twips like the rest, so the captions keep their room at any dpi.
+    const Twips twips(this);
+    layout->setContentsMargins(twips.toPixels(90), twips.toPixels(30), twips.toPixels(90),
+                               twips.toPixels(30));
+    layout->setSpacing(twips.toPixels(60));
     m_frames.push_back(frame);
     return frame;
 }
