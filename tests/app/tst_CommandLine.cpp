@@ -115,6 +115,7 @@ private Q_SLOTS:
 
     void programReportsVersionAndRefusesUnknownOptions()
     {
+        QVERIFY2(QFileInfo::exists(quibBinary()), "build the quib target before this test");
         // Both answer before the program looks for a display: none here.
         QProcessEnvironment noDisplay = quibEnvironment();
         noDisplay.remove(QStringLiteral("DISPLAY"));
