@@ -80,6 +80,13 @@ QComboBox *makeComboBox(const QString &name, QWidget *parent)
     box->setEditable(true);
     // Enter must not add what was typed to the drop-down list.
     box->setInsertPolicy(QComboBox::NoInsert);
+    // The rules read exactly what was typed: an inline completion would turn
+    // a typed "[a" into the preset "[A-Za-z]" or "#" into "# &File".
+    box->setCompleter(nullptr);
+    // Only a pick from the list is a click. Left alone, the combo box treats
+    // Enter or leaving the box with a typed item text as a pick too, which
+    // would run a rule the user did not ask for and move the rule marker.
+    QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
     box->setMinimumContentsLength(3);
     return box;
 }
