@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -69,7 +70,16 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     setUpAccessibility(this);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The dialogs and the rule band refer to the rows and the rule marker,
+    // which are gone by the time QWidget deletes the children.
+    delete m_folderScan;
+    delete m_existingRules;
+    delete m_singleRename;
+    delete m_about;
+    delete centralWidget();
+}
 
 void Form1::createMenus()
 {
@@ -316,11 +326,22 @@ void Form1::selectNone()
 
 void Form1::removeSelected()
 {
-    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    // selectedRows() checks every row against every range, which takes
+    // seconds for thousands of scattered rows. The list selects whole rows,
+    // so a range over all columns gives its rows at once; only a range over
+    // some columns needs the row-by-row check.
+    const QItemSelectionModel *selection = m_list->selectionModel();
+    const int lastColumn = m_model->columnCount() - 1;
     std::vector<int> rows;
-    rows.reserve(static_cast<size_t>(selected.size()));
-    for (const QModelIndex &index : selected)
-        rows.push_back(index.row());
+    for (const QItemSelectionRange &range : selection->selection()) {
+        if (range.parent().isValid())
+            continue;
+        const bool wholeRows = range.left() == 0 && range.right() == lastColumn;
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            if (wholeRows || selection->isRowSelected(row))
+                rows.push_back(row);
+        }
+    }
     m_model->removeRowsAt(std::move(rows));
 }
 

@@ -3,6 +3,7 @@
 #include "list/FileListModel.h"
 #include "list/PathPart.h"
 
+#include <QFile>
 #include <QSet>
 #include <QStringList>
 
@@ -67,8 +68,12 @@ private:
 // entry elsewhere, and "." or ".." name the folders themselves.
 bool isPlainName(const QString &name)
 {
-    return !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0')) &&
-           name != QLatin1String(".") && name != QLatin1String("..");
+    if (name.contains(QLatin1Char('/')) || name.contains(QChar(u'\0')) ||
+        name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    // Half of a surrogate pair has no bytes on disk: it would be written as
+    // another character than the row shows.
+    return QFile::decodeName(QFile::encodeName(name)) == name;
 }
 
 QString parentFolderOf(const QString &path)
@@ -89,6 +94,13 @@ public:
 
     void attempt(int row, const QString &from, const QString &to)
     {
+        // Another row of this run has just moved its entry to `from`: this
+        // row's own entry has left that path (a second row for one entry),
+        // and the file there now is not the one this row shows.
+        if (m_movedHere.contains(from)) {
+            recordFailure(row, failureFromErrno(ENOENT));
+            return;
+        }
         if (const std::optional<RenameFailure> failure = m_rename(from, to))
             recordFailure(row, *failure);
         else
@@ -118,20 +130,41 @@ public:
         m_model.setCell(row, RenameEntry::Extension, extensionCellOf(to));
         m_model.setCell(row, RenameEntry::PreviousPath, from);
         ++m_result.succeeded;
+        m_movedHere.insert(to);
 
         // Rows inside a renamed folder follow it to its new place.
         if (m_folders.contains(from) && isFolder(to)) {
             m_model.rebaseInside(from, to);
             m_folders.follow(from, to);
+            followInside(from, to);
         }
     }
 
     BatchResult &result() { return m_result; }
 
 private:
+    // The entries moved into a renamed folder are now below its new name.
+    void followInside(const QString &oldFolder, const QString &newFolder)
+    {
+        const QString prefix = oldFolder + QLatin1Char('/');
+        QStringList moved;
+        for (auto it = m_movedHere.begin(); it != m_movedHere.end();) {
+            if (it->startsWith(prefix)) {
+                moved << newFolder + it->mid(oldFolder.size());
+                it = m_movedHere.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        for (const QString &path : std::as_const(moved))
+            m_movedHere.insert(path);
+    }
+
     FileListModel &m_model;
     const RenameFunction m_rename;
     FoldersWithRows m_folders;
+    // Where the rows that succeeded in this run have put their entries.
+    QSet<QString> m_movedHere;
     BatchResult m_result;
 };
 

@@ -163,6 +163,8 @@ TEST_F(RenameBatchTest, NewNamesThatLeaveTheFolderAreRefusedWithoutTouchingTheDi
     addRow("in/plain", "..");
     addRow("in/other", ".");
     addRow("in/c.txt", QStringLiteral("c") + QChar(u'\0') + QStringLiteral("d"));
+    // Half of a character beyond U+FFFF, as a regex over single code units can leave.
+    addRow("in/e.txt", QStringLiteral("e") + QChar(0xD83D));
     addRow("in/d.txt", "fine");
 
     QStringList calls;
@@ -172,17 +174,36 @@ TEST_F(RenameBatchTest, NewNamesThatLeaveTheFolderAreRefusedWithoutTouchingTheDi
     };
     const BatchResult result = runRenameBatch(m_model, recording);
     EXPECT_EQ(calls, QStringList({path("in/fine.txt")}));
-    EXPECT_EQ(result.failed, 5);
+    EXPECT_EQ(result.failed, 6);
     EXPECT_EQ(result.succeeded, 1);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(row(i).resultText, kFixedText) << i;
         EXPECT_EQ(row(i).outcome, RenameEntry::Outcome::Failure) << i;
         EXPECT_TRUE(QFile::exists(row(i).fullPath)) << i;
     }
     EXPECT_EQ(names(), QStringList({"in"}));
     EXPECT_EQ(names("in/sub"), QStringList());
-    EXPECT_EQ(names("in"),
-              QStringList({"a.txt", "b.txt", "c.txt", "fine.txt", "other", "plain", "sub"}));
+    EXPECT_EQ(names("in"), QStringList({"a.txt", "b.txt", "c.txt", "e.txt", "fine.txt", "other",
+                                        "plain", "sub"}));
+}
+
+TEST_F(RenameBatchTest, AStaleSecondRowForOneFileNeverRenamesTheFileNowAtItsPath)
+{
+    // The file a.txt is listed twice (dropped again after an earlier rename
+    // moved it back). b.txt moves to a.txt only after the first row moved a.txt
+    // away; the second row must not then rename b's content.
+    writeFile(path("a.txt"), "A");
+    writeFile(path("b.txt"), "B");
+    addRow("a.txt", "x");
+    addRow("b.txt", "a");
+    addRow("a.txt", "y");
+    const BatchResult result = rename();
+    EXPECT_EQ(result.succeeded, 2);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(readFile(path("x.txt")), "A");
+    EXPECT_EQ(readFile(path("a.txt")), "B");
+    EXPECT_FALSE(QFile::exists(path("y.txt")));
+    EXPECT_EQ(row(2).outcome, RenameEntry::Outcome::Failure);
 }
 
 TEST_F(RenameBatchTest, ATooLongNameFailsAndTheBatchGoesOn)
