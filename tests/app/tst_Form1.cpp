@@ -34,10 +34,7 @@ private:
 
     template <typename T> T *child(const QString &name) const
     {
-        T *w = m_window->findChild<T *>(name);
-        if (!w)
-            qFatal("no child %s", qPrintable(name));
-        return w;
+        return namedChild<T>(m_window.get(), name);
     }
     QTreeView *list() const { return child<QTreeView>(QStringLiteral("L1")); }
     QString text(const char *label) const
@@ -45,22 +42,10 @@ private:
         return child<QLabel>(QString::fromUtf8(label))->text();
     }
     QString file(const QString &name) const { return m_dir.filePath(name); }
-    QStringList column(int c) const
-    {
-        QStringList out;
-        for (const RenameEntry &e : m_window->model().entries())
-            out.push_back(e.cell(c));
-        return out;
-    }
+    QStringList column(int c) const { return columnOf(m_window->model(), c); }
     void dropFiles(const QStringList &names)
     {
-        QStringList paths;
-        for (const QString &n : names) {
-            if (!QFileInfo::exists(file(n)))
-                writeFile(file(n), n.toUtf8());
-            paths.push_back(file(n));
-        }
-        dropOn(list()->viewport(), paths);
+        dropFilesOf(list()->viewport(), m_dir.path(), names);
     }
 
 private Q_SLOTS:
@@ -230,12 +215,7 @@ private Q_SLOTS:
     void renamesOnDiskAndUndoes()
     {
         // A stand-in opener first in PATH records what would be opened.
-        const QString bin = file(QStringLiteral("bin"));
-        writeFile(bin + "/xdg-open",
-                  "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.log\"\n");
-        QFile::setPermissions(bin + "/xdg-open",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("PATH", (bin + ":").toUtf8() + qgetenv("PATH"));
+        const QString log = installRecordingOpener(file(QStringLiteral("bin")));
 
         dropFiles({"r1.txt", "r2.txt"});
         QTest::keyClicks(child<QLineEdit>(QStringLiteral("beforeText")), QStringLiteral("new_"));
@@ -246,7 +226,7 @@ private Q_SLOTS:
         QCOMPARE(column(RenameEntry::ResultText), (QStringList{"√成功", "√成功"}));
         QCOMPARE(m_window->ruleMarker(), QString());
         QVERIFY(child<QAction>(QStringLiteral("撤消更名"))->isVisible());
-        QTRY_COMPARE(readFile(bin + "/opened.log").trimmed(), m_dir.path().toUtf8());
+        QTRY_COMPARE(readFile(log).trimmed(), m_dir.path().toUtf8());
 
         child<QAction>(QStringLiteral("撤消更名"))->trigger();
         QVERIFY(QFileInfo::exists(file("r1.txt")) && QFileInfo::exists(file("r2.txt")));

@@ -186,10 +186,7 @@ private:
 
     template <typename T> T *child(const QString &name) const
     {
-        T *w = m_window->findChild<T *>(name);
-        if (!w)
-            qFatal("no child %s", qPrintable(name));
-        return w;
+        return namedChild<T>(m_window.get(), name);
     }
     FileListView *list() const { return child<FileListView>(QStringLiteral("L1")); }
     QAction *action(const char *name) const { return child<QAction>(QString::fromUtf8(name)); }
@@ -202,13 +199,7 @@ private:
     {
         return QDir(QCoreApplication::applicationDirPath()).filePath(kExportName);
     }
-    QStringList column(int c) const
-    {
-        QStringList out;
-        for (const RenameEntry &e : m_window->model().entries())
-            out.push_back(e.cell(c));
-        return out;
-    }
+    QStringList column(int c) const { return columnOf(m_window->model(), c); }
     QStringList names() const { return column(RenameEntry::OriginalName); }
     int rowOf(const QString &name) const { return static_cast<int>(names().indexOf(name)); }
     QPoint rowCenter(int row) const
@@ -222,13 +213,7 @@ private:
     }
     void dropFiles(const QStringList &names)
     {
-        QStringList paths;
-        for (const QString &n : names) {
-            if (!QFileInfo::exists(file(n)))
-                writeFile(file(n), n.toUtf8());
-            paths.push_back(file(n));
-        }
-        dropOn(list()->viewport(), paths);
+        dropFilesOf(list()->viewport(), m_dir.path(), names);
     }
     void clickRow(int row, Qt::KeyboardModifiers mods = {})
     {
@@ -300,13 +285,7 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toUtf8());
         qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toUtf8());
 
-        const QString bin = m_home.filePath(QStringLiteral("bin"));
-        m_openLog = m_home.filePath(QStringLiteral("opened.log"));
-        writeFile(bin + QStringLiteral("/xdg-open"),
-                  QByteArray("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '") + m_openLog.toUtf8() + "'\n");
-        QFile::setPermissions(bin + QStringLiteral("/xdg-open"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("PATH", (bin + QLatin1Char(':')).toUtf8() + qgetenv("PATH"));
+        m_openLog = installRecordingOpener(m_home.filePath(QStringLiteral("bin")));
     }
 
     void init()

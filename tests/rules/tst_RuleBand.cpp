@@ -43,10 +43,7 @@ private:
 
     template <typename T> T *child(const QString &name) const
     {
-        T *w = m_window->findChild<T *>(name);
-        if (!w)
-            qFatal("no child %s", qPrintable(name));
-        return w;
+        return namedChild<T>(m_window.get(), name);
     }
     QLineEdit *edit(const QString &name) const { return child<QLineEdit>(name); }
     QComboBox *box(const QString &name) const { return child<QComboBox>(name); }
@@ -55,13 +52,7 @@ private:
     QString message() const { return child<QLabel>(QStringLiteral("ts"))->text(); }
     QString file(const QString &name) const { return m_dir->filePath(name); }
 
-    QStringList column(int c) const
-    {
-        QStringList out;
-        for (const RenameEntry &e : model().entries())
-            out.push_back(e.cell(c));
-        return out;
-    }
+    QStringList column(int c) const { return columnOf(model(), c); }
     QStringList previews() const { return column(RenameEntry::PreviewName); }
     int rowOf(const QString &originalName) const
     {
@@ -81,17 +72,7 @@ private:
     // manager would.
     void dropFiles(const QStringList &names)
     {
-        QStringList paths;
-        for (QString n : names) {
-            if (n.endsWith(u'/')) {
-                n.chop(1);
-                QDir(m_dir->path()).mkpath(n);
-            } else if (!QFileInfo::exists(file(n))) {
-                writeFile(file(n), n.toUtf8());
-            }
-            paths.push_back(file(n));
-        }
-        dropOn(child<QTreeView>(QStringLiteral("L1"))->viewport(), paths);
+        dropFilesOf(child<QTreeView>(QStringLiteral("L1"))->viewport(), m_dir->path(), names);
     }
 
     void clickTab(const QString &caption)
@@ -179,10 +160,7 @@ private Q_SLOTS:
         // A stand-in opener first in PATH: a rename batch must not start a
         // real file manager.
         QVERIFY(m_binDir.isValid());
-        const QString opener = m_binDir.filePath(QStringLiteral("xdg-open"));
-        writeFile(opener, "#!/bin/sh\nexit 0\n");
-        QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("PATH", (m_binDir.path() + u':').toUtf8() + qgetenv("PATH"));
+        installRecordingOpener(m_binDir.path());
     }
 
     void init()

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "list/FileListModel.h"
+#include "support/TestSupport.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTimer>
@@ -59,6 +65,56 @@ inline void answerNextMessageBox(QString *text, int timeoutMs = 3000)
         delete elapsed;
     });
     timer->start();
+}
+
+// The child of root with this object name; a missing one ends the test run,
+// since every later step would only report the same thing.
+template <typename T> T *namedChild(const QObject *root, const QString &name)
+{
+    T *child = root->findChild<T *>(name);
+    if (!child)
+        qFatal("no child %s", qPrintable(name));
+    return child;
+}
+
+// One column of every row, top to bottom.
+inline QStringList columnOf(const FileListModel &model, int column)
+{
+    QStringList cells;
+    for (const RenameEntry &row : model.entries())
+        cells.push_back(row.cell(column));
+    return cells;
+}
+
+// Drops entries of this folder onto target as a file manager would,
+// creating the missing ones: files with their name as content, folders for
+// names ending in "/".
+inline void dropFilesOf(QWidget *target, const QString &folder, const QStringList &names)
+{
+    QStringList paths;
+    for (QString name : names) {
+        if (name.endsWith(QLatin1Char('/'))) {
+            name.chop(1);
+            QDir(folder).mkpath(name);
+        }
+        const QString path = QDir(folder).filePath(name);
+        if (!QFileInfo::exists(path))
+            writeFile(path, name.toUtf8());
+        paths.push_back(path);
+    }
+    dropOn(target, paths);
+}
+
+// Puts a stand-in xdg-open first in PATH that appends each path it is asked
+// to open to a log, so no real program starts. Returns the log's path.
+inline QString installRecordingOpener(const QString &binFolder)
+{
+    const QString opener = QDir(binFolder).filePath(QStringLiteral("xdg-open"));
+    const QString log = QDir(binFolder).filePath(QStringLiteral("opened.log"));
+    writeFile(opener, QByteArray("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '") + log.toUtf8() + "'\n");
+    QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("PATH", (binFolder + QLatin1Char(':')).toUtf8() + qgetenv("PATH"));
+    return log;
 }
 
 } // namespace testsupport
