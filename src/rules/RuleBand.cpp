@@ -358,8 +358,11 @@ void RuleBand::buildWholeFrame()
 void RuleBand::placeFrames()
 {
     const Twips twips(this);
-    for (QGroupBox *frame : std::as_const(m_frames))
+    for (QGroupBox *frame : std::as_const(m_frames)) {
         frame->setGeometry(twips.rect(kBandLeft, kFrameAway, kTabWidth, kFrameHeight));
+        // Out of the band also means out of the Tab key's way.
+        frame->hide();
+    }
 }
 
 void RuleBand::initialise()
@@ -368,6 +371,7 @@ void RuleBand::initialise()
     // The first tab's frame starts in the band.
     m_shownFrame = m_frames.front();
     m_shownFrame->move(m_shownFrame->x(), twips.toPixels(450));
+    m_shownFrame->show();
 
     fillItems(m_addPosition, numbers(1, 50));
     fillItems(m_deleteStart, numbers(1, 50));
@@ -394,11 +398,14 @@ void RuleBand::onTabChosen(int index)
     if (index < 0)
         return;
     const Twips twips(this);
-    if (m_shownFrame)
+    if (m_shownFrame) {
         m_shownFrame->move(m_shownFrame->x(), twips.toPixels(kFrameAway));
+        m_shownFrame->hide();
+    }
     if (index < m_frames.size()) {
         m_shownFrame = m_frames.at(index);
         m_shownFrame->move(m_shownFrame->x(), twips.toPixels(kFrameTop));
+        m_shownFrame->show();
     } else {
         // "已有规则" has no frame: the band stays empty until another tab.
         Q_EMIT existingRulesRequested();

@@ -221,6 +221,13 @@ private Q_SLOTS:
                     holdsFocus(sentence.at(i)),
                     qPrintable(frames.at(index) + QLatin1Char(' ') + sentence.at(i)->objectName()));
             }
+            // Past the end of the sentence the focus never enters a frame
+            // that is not shown.
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            for (const QString &other : frames) {
+                if (other != frames.at(index))
+                    QVERIFY(!child<QGroupBox>(other)->isAncestorOf(QApplication::focusWidget()));
+            }
         }
     }
 };
