@@ -1,5 +1,6 @@
 #include "list/FileListView.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -10,6 +11,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -197,4 +200,29 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent *event)
     QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT listDoubleClicked();
+}
+
+void FileListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                               const QList<int> &roles)
+{
+    // A rule pass changes every row with one signal. QTreeView works out the
+    // area to repaint row by row, which over 100,000 rows takes longer than
+    // the rule itself; only the rows on screen can need a repaint. Assistive
+    // tools are told about the whole range, as they may read any row.
+    if (!topLeft.isValid() || !bottomRight.isValid() || topLeft.row() == bottomRight.row() ||
+        topLeft.parent().isValid() || QAccessible::isActive()) {
+        QTreeView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    const QModelIndex firstShown = indexAt(QPoint(0, 0));
+    if (!firstShown.isValid())
+        return; // no row is on screen
+    const QModelIndex lastShown = indexAt(QPoint(0, viewport()->height() - 1));
+    const int first = std::max(topLeft.row(), firstShown.row());
+    const int last = std::min(bottomRight.row(),
+                              lastShown.isValid() ? lastShown.row() : model()->rowCount() - 1);
+    if (first > last)
+        return;
+    QTreeView::dataChanged(topLeft.sibling(first, topLeft.column()),
+                           bottomRight.sibling(last, bottomRight.column()), roles);
 }
