@@ -240,14 +240,15 @@ void Form1::hideHint()
 
 void Form1::showProgress(int position, int count)
 {
-    m_messageLabel->setText(QStringLiteral("正在更名 %1/%2").arg(position).arg(count));
-    // Repaint now and then so a long batch does not look hung; no user input
-    // runs meanwhile.
+    // Nothing is painted between two rows, so the text only needs to be
+    // there when it is shown: now and then, so a long batch does not look
+    // hung, and for the last row. No user input runs meanwhile.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - m_lastProgressPaint >= kProgressPaintMs) {
-        m_lastProgressPaint = now;
-        m_messageLabel->repaint();
-    }
+    if (now - m_lastProgressPaint < kProgressPaintMs && position != count)
+        return;
+    m_lastProgressPaint = now;
+    m_messageLabel->setText(progressText(position, count));
+    m_messageLabel->repaint();
 }
 
 void Form1::addDroppedPaths(const QStringList &paths)

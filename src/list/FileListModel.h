@@ -46,6 +46,16 @@ public:
             Q_EMIT dataChanged(index(first, firstColumn), index(last, lastColumn));
     }
 
+    // Edits one row and tells the view once, over the columns
+    // [firstColumn, lastColumn].
+    template <typename Fn> void editRow(int row, int firstColumn, int lastColumn, Fn &&fn)
+    {
+        if (row < 0 || row >= count())
+            return;
+        fn(m_rows[static_cast<size_t>(row)]);
+        Q_EMIT dataChanged(index(row, firstColumn), index(row, lastColumn));
+    }
+
     // AddRowFromPath for many paths, appended in order with one insertion.
     void appendPaths(const QStringList &paths);
     void appendEntries(std::vector<RenameEntry> entries);

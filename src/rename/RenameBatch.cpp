@@ -109,26 +109,35 @@ public:
 
     void recordFailure(int row, const RenameFailure &failure)
     {
-        m_model.setOutcome(row, failureText(failure), RenameEntry::Outcome::Failure);
-        m_model.setCell(row, RenameEntry::PreviousPath, QString());
+        m_model.editRow(row, RenameEntry::ResultText, RenameEntry::PreviousPath,
+                        [&failure](RenameEntry &e) {
+                            e.resultText = failureText(failure);
+                            e.outcome = RenameEntry::Outcome::Failure;
+                            e.previousPath.clear();
+                        });
         ++m_result.failed;
     }
 
     void recordSuccess(int row, const QString &from, const QString &to)
     {
-        m_model.setOutcome(row, successText(), RenameEntry::Outcome::Success);
         // Normally the folder stays the same; an undo goes wherever the
         // stored previous path says.
         const qsizetype sep = to.lastIndexOf(QLatin1Char('/'));
         if (sep != from.lastIndexOf(QLatin1Char('/')) ||
             QStringView(to).left(sep) != QStringView(from).left(sep))
             m_folders.addFoldersOf(to);
-        m_model.setCell(row, RenameEntry::FullPath, to);
-        m_model.setCell(row, RenameEntry::OriginalName, PathPart(to, PathSelector::BaseName));
-        // The extension follows the name on disk, or the next batch would
-        // drop or double whatever the new name has after its last dot.
-        m_model.setCell(row, RenameEntry::Extension, extensionCellOf(to));
-        m_model.setCell(row, RenameEntry::PreviousPath, from);
+        m_model.editRow(row, RenameEntry::OriginalName, RenameEntry::PreviousPath,
+                        [&](RenameEntry &e) {
+                            e.resultText = successText();
+                            e.outcome = RenameEntry::Outcome::Success;
+                            e.fullPath = to;
+                            e.originalName = PathPart(to, PathSelector::BaseName);
+                            // The extension follows the name on disk, or the next batch
+                            // would drop or double whatever the new name has after its
+                            // last dot.
+                            e.extension = extensionCellOf(to);
+                            e.previousPath = from;
+                        });
         ++m_result.succeeded;
         m_movedHere.insert(to);
 
