@@ -278,6 +278,10 @@ void Form1::onFolderScanned(const QStringList &paths)
     m_model->setSort(RenameEntry::SortKey, m_model->sortOrder());
     showRowCount();
     hideHint();
+    // The dialog closes after a scan that found files; what it could not
+    // read must not go unsaid.
+    if (m_folderScan)
+        setMessage(m_folderScan->skippedNote());
 }
 
 void Form1::startRenaming()

@@ -175,14 +175,14 @@ void FolderScanDialog::startScan()
 
     rememberPath(path);
     m_lastSkippedFolders = result.skippedFolders;
+    m_skippedNote.clear();
+    if (result.skippedFolders > 0)
+        m_skippedNote += QStringLiteral("（跳过%1个无法读取的文件夹）").arg(result.skippedFolders);
+    if (result.skippedNames > 0)
+        m_skippedNote += QStringLiteral("（跳过%1个名称无法识别的项目）").arg(result.skippedNames);
 
     if (result.paths.isEmpty()) {
-        QString text = QStringLiteral("未找到符合条件的文件");
-        if (result.skippedFolders > 0)
-            text += QStringLiteral("（跳过%1个无法读取的文件夹）").arg(result.skippedFolders);
-        if (result.skippedNames > 0)
-            text += QStringLiteral("（跳过%1个名称无法识别的项目）").arg(result.skippedNames);
-        m_status->setText(text);
+        m_status->setText(QStringLiteral("未找到符合条件的文件") + m_skippedNote);
         return;
     }
     Q_EMIT filesFound(result.paths);

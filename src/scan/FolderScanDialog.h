@@ -32,6 +32,9 @@ public:
 
     // Folders that could not be read during the last scan.
     int lastSkippedFolders() const { return m_lastSkippedFolders; }
+    // What the last scan had to leave out, e.g. "（跳过2个无法读取的文件夹）";
+    // "" when it read everything.
+    const QString &skippedNote() const { return m_skippedNote; }
 
 Q_SIGNALS:
     // Emitted once by a scan that found something, just before the dialog closes.
@@ -53,4 +56,5 @@ private:
     QLabel *m_status;
     FolderPicker m_picker;
     int m_lastSkippedFolders = 0;
+    QString m_skippedNote;
 };

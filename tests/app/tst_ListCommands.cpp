@@ -29,8 +29,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 using namespace testsupport;
 
@@ -628,6 +630,10 @@ private Q_SLOTS:
         QCOMPARE(m_window->ruleMarker(), QStringLiteral("B"));
         const QString other = file(QStringLiteral("other"));
         writeFile(other + QStringLiteral("/o1.txt"));
+        // A name that is not UTF-8 is left out, and the main window says so
+        // after the dialog has closed.
+        const QByteArray raw = QFile::encodeName(other) + "/bad\xff.txt";
+        QVERIFY(::close(::open(raw.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
         action("获取文件名")->trigger();
         scan = dialog("文件名");
         QVERIFY(scan);
@@ -638,6 +644,7 @@ private Q_SLOTS:
                           Qt::LeftButton);
         QCOMPARE(names(), QStringList{"o1"});
         QCOMPARE(text("gs"), QStringLiteral("1个文件"));
+        QCOMPARE(text("ts"), QStringLiteral("（跳过1个名称无法识别的项目）"));
         QCOMPARE(m_window->ruleMarker(), QString());
         QTRY_VERIFY(!dialog("文件名"));
 
