@@ -3,7 +3,6 @@
 #include "list/FileListModel.h"
 #include "list/PathPart.h"
 
-#include <QFile>
 #include <QSet>
 #include <QStringList>
 
@@ -73,7 +72,15 @@ bool isPlainName(const QString &name)
         return false;
     // Half of a surrogate pair has no bytes on disk: it would be written as
     // another character than the row shows.
-    return QFile::decodeName(QFile::encodeName(name)) == name;
+    const qsizetype size = name.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < size && name.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    return true;
 }
 
 QString parentFolderOf(const QString &path)
@@ -185,12 +192,13 @@ BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
     BatchRunner runner(model, rename);
     // The rows are fixed here; nothing in the loop adds, removes or reorders.
     const int count = model.count();
+    QString lastProcessed;
     for (int row = 0; row < count && row < model.count(); ++row) {
         const RenameEntry &e = model.entry(row);
         if (e.checked && !e.previewName.isEmpty()) {
             const QString from = e.fullPath;
             const QString name = e.previewName + e.extension;
-            runner.result().lastFolder = parentFolderOf(from);
+            lastProcessed = from;
             if (!isPlainName(name)) {
                 runner.recordFailure(row, failureFromErrno(EINVAL));
             } else {
@@ -202,6 +210,9 @@ BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
         if (progress)
             progress(row + 1, count);
     }
+    // The folder of the lowest row processed, whatever its outcome.
+    if (!lastProcessed.isEmpty())
+        runner.result().lastFolder = parentFolderOf(lastProcessed);
     return runner.result();
 }
 
