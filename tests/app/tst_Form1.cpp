@@ -155,35 +155,6 @@ private Q_SLOTS:
         QCOMPARE(text("gs"), QStringLiteral("2个文件"));
     }
 
-    void typingComposesThroughTheRuleMarker()
-    {
-        dropFiles({"photo.jpg", "x2.png"});
-        auto *before = child<QLineEdit>(QStringLiteral("beforeText"));
-        QTest::keyClicks(before, QStringLiteral("ab"));
-        QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"abphoto", "abx2"}));
-        QCOMPARE(m_window->ruleMarker(), QStringLiteral("B"));
-
-        // An unchecked row keeps its preview through later passes.
-        m_window->model().setChecked(1, false);
-        // Rule D on top of B: delete two characters from position 1.
-        child<QTabBar>(QStringLiteral("TabStrip1"))->setCurrentIndex(1);
-        child<QComboBox>(QStringLiteral("删除combox1"))->setEditText(QStringLiteral("1"));
-        child<QComboBox>(QStringLiteral("删除combox2"))->setEditText(QStringLiteral("2"));
-        QCOMPARE(m_window->ruleMarker(), QStringLiteral("B")); // still gated by the check box
-        child<QCheckBox>(QStringLiteral("删除check"))->setChecked(true);
-        QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"photo", "abx2"}));
-        QCOMPARE(m_window->ruleMarker(), QStringLiteral("D"));
-
-        // Back to B: it now builds on what D left.
-        QTest::keyClicks(before, QStringLiteral("c"));
-        QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"abcphoto", "abx2"}));
-
-        // A double click empties the box and re-runs the rule.
-        QTest::mouseDClick(before, Qt::LeftButton);
-        QCOMPARE(before->text(), QString());
-        QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"photo", "abx2"}));
-    }
-
     void rowsDroppedLaterStartFromTheirOwnName()
     {
         dropFiles({"a.txt"});
@@ -191,25 +162,6 @@ private Q_SLOTS:
         dropFiles({"b.txt"});
         QTest::keyClicks(child<QLineEdit>(QStringLiteral("ZfText")), QStringLiteral("-"));
         QCOMPARE(column(RenameEntry::PreviewName), (QStringList{"-a_x", "-b"}));
-    }
-
-    void tabsMoveFramesAndTheLastTabAsksForRows()
-    {
-        auto *tabs = child<QTabBar>(QStringLiteral("TabStrip1"));
-        auto *addFrame = child<QGroupBox>(QStringLiteral("添加Frame"));
-        auto *regexFrame = child<QGroupBox>(QStringLiteral("正则Frame"));
-        const int inBand = addFrame->y();
-        tabs->setCurrentIndex(4);
-        QCOMPARE(regexFrame->y(), Twips(m_window.get()).toPixels(480));
-        QVERIFY(addFrame->y() > m_window->height());
-
-        QString message;
-        answerNextMessageBox(&message);
-        tabs->setCurrentIndex(6);
-        QCOMPARE(message, QStringLiteral("还未添加要命名的文件到列表中"));
-        QVERIFY(regexFrame->y() > m_window->height());
-        tabs->setCurrentIndex(0);
-        QVERIFY(addFrame->y() <= inBand + 5);
     }
 
     void renamesOnDiskAndUndoes()
@@ -232,11 +184,6 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(file("r1.txt")) && QFileInfo::exists(file("r2.txt")));
         QVERIFY(!child<QAction>(QStringLiteral("撤消更名"))->isVisible());
         QCOMPARE(column(RenameEntry::OriginalName), (QStringList{"r1", "r2"}));
-
-        // Alt+Z does nothing while the item is hidden.
-        QFile::rename(file("r1.txt"), file("moved.txt"));
-        QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::AltModifier);
-        QVERIFY(QFileInfo::exists(file("moved.txt")));
     }
 
     void renameOfAnEmptyListOnlySaysSo()

@@ -34,20 +34,12 @@ private:
 
     template <typename T> T *child(const QString &name) const
     {
-        T *w = m_window->findChild<T *>(name);
-        if (!w)
-            qFatal("no child %s", qPrintable(name));
-        return w;
+        return namedChild<T>(m_window.get(), name);
     }
     QString file(const QString &name) const { return m_dir->filePath(name); }
     void dropFiles(const QStringList &names)
     {
-        QStringList paths;
-        for (const QString &n : names) {
-            writeFile(file(n), n.toUtf8());
-            paths.push_back(file(n));
-        }
-        dropOn(child<QTreeView>(QStringLiteral("L1"))->viewport(), paths);
+        dropFilesOf(child<QTreeView>(QStringLiteral("L1"))->viewport(), m_dir->path(), names);
     }
     void pressAlt(Qt::Key key) { QTest::keyClick(m_window.get(), key, Qt::AltModifier); }
     QString message() const { return child<QLabel>(QStringLiteral("ts"))->text(); }
@@ -71,10 +63,7 @@ private Q_SLOTS:
         QStandardPaths::setTestModeEnabled(true);
         // The batch opens the folder in the file manager: record it instead.
         static QTemporaryDir bin;
-        writeFile(bin.filePath(QStringLiteral("xdg-open")), "#!/bin/sh\nexit 0\n");
-        QFile::setPermissions(bin.filePath(QStringLiteral("xdg-open")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("PATH", (bin.path() + QLatin1Char(':')).toUtf8() + qgetenv("PATH"));
+        installRecordingOpener(bin.path());
     }
 
     void init()

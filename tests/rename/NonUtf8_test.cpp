@@ -200,34 +200,3 @@ TEST_F(NonUtf8Test, ARowMadeFromADecodedPathFailsRatherThanRenamingAnotherFile)
     EXPECT_EQ(contentOf(raw(m_invalid)), raw(m_invalid));
     EXPECT_EQ(contentOf(raw(m_cutChinese)), raw(m_cutChinese));
 }
-
-TEST_F(NonUtf8Test, NeighboursWithValidNamesRenameAroundThemWithoutTouchingThem)
-{
-    // Valid rows take the decoded spellings of the raw names as new names:
-    // only the decoy's spelling is a real name, and it is never replaced.
-    for (const char *name : {"b.txt", "c.txt", "d.txt"})
-        ASSERT_TRUE(createRaw(raw(name)));
-    FileListModel model;
-    model.appendPaths({QFile::decodeName(raw("b.txt")), QFile::decodeName(raw("c.txt")),
-                       QFile::decodeName(raw("d.txt"))});
-    model.setCell(0, RenameEntry::PreviewName, QFile::decodeName("a\xff")); // the decoy's name
-    model.setCell(1, RenameEntry::PreviewName, QFile::decodeName("\xe4\xb8"));
-    model.setCell(2, RenameEntry::PreviewName, QStringLiteral("中"));
-
-    BatchResult result = runRenameBatch(model, renameOnDisk);
-    EXPECT_EQ(result.failed, 1);
-    EXPECT_EQ(result.succeeded, 2);
-    EXPECT_EQ(model.entry(0).outcome, RenameEntry::Outcome::Failure);
-    expectUntouched();
-    EXPECT_EQ(contentOf(raw("b.txt")), raw("b.txt"));
-    EXPECT_EQ(contentOf(raw(QFile::encodeName(QFile::decodeName("\xe4\xb8")) + ".txt")),
-              raw("c.txt"));
-    EXPECT_EQ(contentOf(raw("中.txt")), raw("d.txt"));
-
-    result = runUndoBatch(model, renameOnDisk);
-    EXPECT_EQ(result.succeeded, 2);
-    EXPECT_EQ(result.failed, 0);
-    expectUntouched();
-    EXPECT_EQ(names(),
-              (std::set<QByteArray>{m_invalid, m_cutChinese, m_decoy, "b.txt", "c.txt", "d.txt"}));
-}

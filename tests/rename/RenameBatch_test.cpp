@@ -206,18 +206,6 @@ TEST_F(RenameBatchTest, AStaleSecondRowForOneFileNeverRenamesTheFileNowAtItsPath
     EXPECT_EQ(row(2).outcome, RenameEntry::Outcome::Failure);
 }
 
-TEST_F(RenameBatchTest, ATooLongNameFailsAndTheBatchGoesOn)
-{
-    addRow("a.txt", QString(300, QLatin1Char('x')));
-    addRow("b.txt", "b2");
-    const BatchResult result = rename();
-    EXPECT_EQ(row(0).resultText,
-              QStringLiteral("！！失败 36") + QString::fromLocal8Bit(std::strerror(ENAMETOOLONG)));
-    EXPECT_EQ(row(1).resultText, QStringLiteral("√成功"));
-    EXPECT_EQ(result.failed, 1);
-    EXPECT_EQ(result.succeeded, 1);
-}
-
 TEST_F(RenameBatchTest, SkippedRowsAndTheLastFolder)
 {
     addRow("one/a.txt", "a1");
@@ -309,47 +297,4 @@ TEST_F(RenameBatchTest, UndoFailsForATargetTakenMeanwhile)
     m_model.setChecked(2, true);
     EXPECT_EQ(undo().succeeded, 1);
     EXPECT_EQ(names(), QStringList({"a.txt", "b.txt", "b1.txt", "c.txt"}));
-}
-
-TEST_F(RenameBatchTest, InjectedFailuresAreReportedPerRowAndUndoneRowsOnlyWhereTheyWorked)
-{
-    const std::map<QString, int> faults = {{"e1", EACCES}, {"e2", EPERM},  {"e3", EBUSY},
-                                           {"e4", EXDEV},  {"e5", ENOSPC}, {"e6", EROFS},
-                                           {"e7", ENOENT}};
-    for (const auto &[name, code] : faults) {
-        addRow(name + ".txt", name + "-new");
-        addRow("ok-" + name + ".txt", "ok-" + name + "-new");
-    }
-    const RenameFunction faulty = [&](const QString &from, const QString &to) {
-        const auto it = faults.find(QFileInfo(from).completeBaseName());
-        if (it != faults.end())
-            return std::optional<RenameFailure>(failureFromErrno(it->second));
-        return renameOnDisk(from, to);
-    };
-
-    BatchResult result = runRenameBatch(m_model, faulty);
-    EXPECT_EQ(result.succeeded, 7);
-    EXPECT_EQ(result.failed, 7);
-    int i = 0;
-    for (const auto &[name, code] : faults) {
-        EXPECT_EQ(row(i).resultText, QStringLiteral("！！失败 ") + QString::number(code) +
-                                         QString::fromLocal8Bit(std::strerror(code)))
-            << name.toStdString();
-        EXPECT_EQ(row(i).fullPath, path(name + ".txt"));
-        EXPECT_EQ(row(i + 1).fullPath, path("ok-" + name + "-new.txt"));
-        i += 2;
-    }
-
-    QStringList undone;
-    result = runUndoBatch(m_model, [&](const QString &from, const QString &to) {
-        undone << QFileInfo(from).fileName();
-        return renameOnDisk(from, to);
-    });
-    EXPECT_EQ(result.succeeded, 7);
-    EXPECT_EQ(result.failed, 0);
-    EXPECT_EQ(undone.size(), 7);
-    for (const QString &name : undone)
-        EXPECT_TRUE(name.startsWith("ok-")) << name.toStdString();
-    EXPECT_FALSE(QFile::exists(path("ok-e1-new.txt")));
-    EXPECT_TRUE(QFile::exists(path("ok-e1.txt")));
 }

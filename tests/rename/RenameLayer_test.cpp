@@ -52,31 +52,38 @@ TEST(RenameTexts, FixedTextForTakenOrInvalidNamesAndNumberPlusDescriptionOtherwi
     EXPECT_EQ(failureText(failureFromErrno(ENOSPC)), errnoText(ENOSPC));
 }
 
+// The same for the plain rename(2) fallback used where the kernel or the
+// file system has no no-replace flag.
 TEST_F(RenameLayerTest, RenamesFilesAndFoldersButNeverReplaces)
 {
-    writeFile(path("a.txt"), "A");
-    writeFile(path("b.txt"), "B");
-    writeFile(path("album/inside.jpg"), "I");
-    QDir().mkpath(path("empty"));
+    for (const auto &renameFn : {renameOnDisk, renameWithoutNoReplaceFlag}) {
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+        writeFile(path("a.txt"), "A");
+        writeFile(path("b.txt"), "B");
+        writeFile(path("album/inside.jpg"), "I");
+        QDir().mkpath(path("empty"));
 
-    EXPECT_EQ(renameOnDisk(path("a.txt"), path("c.txt")), std::nullopt);
-    EXPECT_EQ(readFile(path("c.txt")), "A");
+        EXPECT_EQ(renameFn(path("a.txt"), path("c.txt")), std::nullopt);
+        EXPECT_EQ(readFile(path("c.txt")), "A");
+        const auto taken = renameFn(path("c.txt"), path("b.txt"));
+        ASSERT_TRUE(taken);
+        EXPECT_EQ(taken->code, EEXIST);
+        // An empty folder is as much an entry as a file: plain rename(2)
+        // would silently replace it.
+        const auto folderTaken = renameFn(path("album"), path("empty"));
+        ASSERT_TRUE(folderTaken);
+        EXPECT_EQ(folderTaken->code, EEXIST);
+        const auto intoItself = renameFn(path("album"), path("album/sub"));
+        ASSERT_TRUE(intoItself);
+        EXPECT_EQ(intoItself->code, EINVAL);
 
-    const auto taken = renameOnDisk(path("c.txt"), path("b.txt"));
-    ASSERT_TRUE(taken);
-    EXPECT_EQ(taken->code, EEXIST);
-    EXPECT_EQ(readFile(path("b.txt")), "B");
-    EXPECT_EQ(readFile(path("c.txt")), "A");
-
-    // An empty folder is as much an entry as a file: plain rename(2) would
-    // silently replace it.
-    const auto folderTaken = renameOnDisk(path("album"), path("empty"));
-    ASSERT_TRUE(folderTaken);
-    EXPECT_EQ(folderTaken->code, EEXIST);
-
-    EXPECT_EQ(renameOnDisk(path("album"), path("trip")), std::nullopt);
-    EXPECT_EQ(readFile(path("trip/inside.jpg")), "I");
-    EXPECT_EQ(names(), QStringList({"b.txt", "c.txt", "empty", "trip"}));
+        EXPECT_EQ(renameFn(path("album"), path("trip")), std::nullopt);
+        EXPECT_EQ(readFile(path("trip/inside.jpg")), "I");
+        EXPECT_EQ(names(), QStringList({"b.txt", "c.txt", "empty", "trip"}));
+        EXPECT_EQ(readFile(path("b.txt")), "B");
+        EXPECT_EQ(readFile(path("c.txt")), "A");
+    }
 }
 
 TEST_F(RenameLayerTest, ReportsTheSystemErrorOfImpossibleRenames)
@@ -152,38 +159,4 @@ TEST_F(RenameLayerTest, HardLinkedNamesAreNeverMergedByARename)
     ASSERT_TRUE(other);
     EXPECT_EQ(other->code, EEXIST);
     EXPECT_EQ(names(), QStringList({"Photo.jpg", "a", "b", "photo.jpg"}));
-}
-
-TEST_F(RenameLayerTest, CaseOnlyRenameSucceeds)
-{
-    writeFile(path("photo.jpg"), "P");
-    EXPECT_EQ(renameOnDisk(path("photo.jpg"), path("Photo.jpg")), std::nullopt);
-    EXPECT_EQ(names(), QStringList({"Photo.jpg"}));
-}
-
-TEST_F(RenameLayerTest, FallbackWithoutNoReplaceFlagNeverReplacesEither)
-{
-    writeFile(path("a.txt"), "A");
-    writeFile(path("b.txt"), "B");
-    writeFile(path("album/inside.jpg"), "I");
-    QDir().mkpath(path("empty"));
-
-    EXPECT_EQ(renameWithoutNoReplaceFlag(path("a.txt"), path("c.txt")), std::nullopt);
-    EXPECT_EQ(readFile(path("c.txt")), "A");
-
-    const auto fileTaken = renameWithoutNoReplaceFlag(path("c.txt"), path("b.txt"));
-    ASSERT_TRUE(fileTaken);
-    EXPECT_EQ(fileTaken->code, EEXIST);
-    const auto folderTaken = renameWithoutNoReplaceFlag(path("album"), path("empty"));
-    ASSERT_TRUE(folderTaken);
-    EXPECT_EQ(folderTaken->code, EEXIST);
-    const auto intoItself = renameWithoutNoReplaceFlag(path("album"), path("album/sub"));
-    ASSERT_TRUE(intoItself);
-    EXPECT_EQ(intoItself->code, EINVAL);
-
-    EXPECT_EQ(renameWithoutNoReplaceFlag(path("album"), path("trip")), std::nullopt);
-    EXPECT_EQ(readFile(path("trip/inside.jpg")), "I");
-    EXPECT_EQ(names(), QStringList({"b.txt", "c.txt", "empty", "trip"}));
-    EXPECT_EQ(readFile(path("b.txt")), "B");
-    EXPECT_EQ(readFile(path("c.txt")), "A");
 }

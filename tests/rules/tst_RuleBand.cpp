@@ -12,7 +12,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -302,15 +301,11 @@ private Q_SLOTS:
         QCOMPARE(preview(QStringLiteral("banana")), QStringLiteral("banana"));
         QCOMPARE(preview(eighty).size(), 77);
 
-        // At most 50 characters go, whatever the count says.
-        retype(start, QStringLiteral("1"));
-        retype(count, QStringLiteral("60"));
-        QCOMPARE(preview(eighty), QString(30, u'n'));
-        QCOMPARE(preview(QStringLiteral("abcdef")), QString());
-
         // Picking an item fires the change and the click: both runs must
         // give the result of the picked count.
         changes.clear();
+        retype(start, QStringLiteral("1"));
+        retype(count, QStringLiteral("60"));
         QVERIFY(pick(count, 2));
         QCOMPARE(preview(QStringLiteral("abcdef")), QStringLiteral("def"));
         QCOMPARE(preview(eighty).size(), 77);
@@ -347,20 +342,11 @@ private Q_SLOTS:
         QTest::mouseDClick(edit(QStringLiteral("DeleteText")), Qt::LeftButton);
         QCOMPARE(preview(QStringLiteral("banana")), QStringLiteral("nn"));
         QCOMPARE(marker(), QStringLiteral("C"));
-
-        // A backslash outside the deleted span stays in the name.
-        child<QAction>(QStringLiteral("预览列恢复成原样"))->trigger();
-        clickTab(QStringLiteral("添加"));
-        type(edit(QStringLiteral("beforeText")), QStringLiteral("x\\"));
-        QCOMPARE(preview(QStringLiteral("abcdef")), QStringLiteral("x\\abcdef"));
-        clickTab(QStringLiteral("删除"));
-        retype(start, QStringLiteral("3"));
-        QCOMPARE(preview(QStringLiteral("abcdef")), QStringLiteral("x\\bcdef"));
     }
 
     void replaceText()
     {
-        dropFiles({QStringLiteral("abcab.txt"), QStringLiteral("报告 - 副本.doc")});
+        dropFiles({QStringLiteral("abcab.txt")});
         clickTab(QStringLiteral("替换"));
         QLineEdit *find = edit(QStringLiteral("FindText"));
         QLineEdit *replacement = edit(QStringLiteral("ReplaceText"));
@@ -382,10 +368,6 @@ private Q_SLOTS:
         QCOMPARE(preview(QStringLiteral("abcab")), QStringLiteral("xcx"));
         type(replacement, QStringLiteral("y"));
         QCOMPARE(preview(QStringLiteral("abcab")), QStringLiteral("abcab"));
-
-        retype(find, QStringLiteral("副本"));
-        QTest::mouseDClick(replacement, Qt::LeftButton);
-        QCOMPARE(preview(QStringLiteral("报告 - 副本")), QStringLiteral("报告 - "));
     }
 
     void numbering()
@@ -448,15 +430,6 @@ private Q_SLOTS:
         QVERIFY(pick(templateBox, 2));
         const QString parent = QFileInfo(m_dir->path()).fileName();
         QCOMPARE(model().entry(0).previewName, QStringLiteral("005 ") + parent);
-        QVERIFY(pick(templateBox, 3));
-        QCOMPARE(previews(), (QStringList{"005 5", "010 5", "015 5"}));
-        QVERIFY(pick(templateBox, 4));
-        const QDateTime modified = QFileInfo(file(QStringLiteral("a.txt"))).lastModified();
-        const QString date = modified.time() == QTime(0, 0)
-                                 ? modified.toString(QStringLiteral("yyyy-MM-dd"))
-                                 : modified.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        QCOMPARE(model().entry(0).previewName, QStringLiteral("005 ") + date);
-
         // Picking a preset fires the change and the click: the second run
         // must not number on from the first.
         changes.clear();
@@ -495,9 +468,7 @@ private Q_SLOTS:
 
     void regexReplace()
     {
-        dropFiles({QStringLiteral("a1b22.txt"), QString::fromUtf16(u"\uAC00X.txt"),
-                   QStringLiteral("abc-def.txt")});
-        const QString hangul = QString::fromUtf16(u"\uAC00X");
+        dropFiles({QStringLiteral("a1b22.txt"), QStringLiteral("abc-def.txt")});
         clickTab(QStringLiteral("正则表达式命名"));
         QComboBox *pattern = box(QStringLiteral("zzFindText"));
         QComboBox *replacement = box(QStringLiteral("zzReplaceText"));
@@ -511,11 +482,6 @@ private Q_SLOTS:
         QCOMPARE(marker(), QStringLiteral("G"));
         type(replacement->lineEdit(), QStringLiteral("#"));
         QCOMPARE(preview(QStringLiteral("a1b22")), QStringLiteral("a#b##"));
-
-        // The last preset reaches past the CJK ideographs into Hangul.
-        QVERIFY(pick(pattern, 2));
-        QCOMPARE(preview(hangul), QStringLiteral("#X"));
-        QCOMPARE(preview(QStringLiteral("a1b22")), QStringLiteral("a1b22"));
 
         retype(pattern, QStringLiteral("(\\w+)-(\\w+)"));
         retype(replacement, QStringLiteral("$2-$1"));
@@ -709,46 +675,9 @@ private Q_SLOTS:
         QCOMPARE(addFrame->y(), bandTop);
     }
 
-    void anEmptyListKeepsTheMarker()
-    {
-        dropFiles({QStringLiteral("k.txt")});
-        type(edit(QStringLiteral("beforeText")), QStringLiteral("q"));
-        QCOMPARE(marker(), QStringLiteral("B"));
-        child<QAction>(QStringLiteral("清空列表"))->trigger();
-        QCOMPARE(model().count(), 0);
-        QSignalSpy changes(&model(), &FileListModel::dataChanged);
-
-        const std::function<void()> edits[] = {
-            [&] { type(edit(QStringLiteral("AfterText")), QStringLiteral("a")); },
-            [&] { type(edit(QStringLiteral("ZfText")), QStringLiteral("a")); },
-            [&] { QVERIFY(pick(box(QStringLiteral("添加combox1")), 2)); },
-            [&] { click(QStringLiteral("添加check")); },
-            [&] { type(edit(QStringLiteral("DeleteText")), QStringLiteral("a")); },
-            [&] {
-                type(box(QStringLiteral("删除combox1"))->lineEdit(), QStringLiteral("1"));
-                type(box(QStringLiteral("删除combox2"))->lineEdit(), QStringLiteral("1"));
-                click(QStringLiteral("删除check"));
-            },
-            [&] { type(edit(QStringLiteral("FindText")), QStringLiteral("a")); },
-            [&] { type(edit(QStringLiteral("ReplaceText")), QStringLiteral("a")); },
-            [&] { click(QStringLiteral("序号check")); },
-            [&] { QVERIFY(pick(box(QStringLiteral("序号mb")), 0)); },
-            [&] { QVERIFY(pick(box(QStringLiteral("zzFindText")), 0)); },
-            [&] { click(QStringLiteral("整体Op1")); },
-            [&] { click(QStringLiteral("整体Op2")); },
-            [&] { click(QStringLiteral("后缀Op1")); },
-            [&] { type(edit(QStringLiteral("整体Text")), QStringLiteral("a")); },
-            [&] { type(edit(QStringLiteral("后缀Text")), QStringLiteral("a")); },
-        };
-        for (const auto &userEdit : edits) {
-            userEdit();
-            QCOMPARE(marker(), QStringLiteral("B"));
-        }
-        QCOMPARE(changes.count(), 0);
-        QCOMPARE(model().count(), 0);
-    }
-
-    void uncheckedRowsSurviveEveryPass()
+    // Every edit that runs a rule: it must pass over unchecked rows, and on
+    // an empty list it must change nothing, not even the marker.
+    void everyRuleSkipsUncheckedRowsAndAnEmptyListKeepsTheMarker()
     {
         dropFiles({QStringLiteral("keep.txt"), QStringLiteral("move.txt")});
         const int kept = rowOf(QStringLiteral("keep"));
@@ -765,6 +694,11 @@ private Q_SLOTS:
         const std::function<void()> passes[] = {
             [&] { type(edit(QStringLiteral("AfterText")), QStringLiteral("a")); },
             [&] { type(edit(QStringLiteral("ZfText")), QStringLiteral("z")); },
+            [&] { QVERIFY(pick(box(QStringLiteral("添加combox1")), 2)); },
+            [&] {
+                retype(box(QStringLiteral("添加combox1")), QStringLiteral("1"));
+                click(QStringLiteral("添加check"));
+            },
             [&] { type(edit(QStringLiteral("DeleteText")), QStringLiteral("e")); },
             [&] {
                 type(box(QStringLiteral("删除combox1"))->lineEdit(), QStringLiteral("1"));
@@ -772,7 +706,9 @@ private Q_SLOTS:
                 click(QStringLiteral("删除check"));
             },
             [&] { type(edit(QStringLiteral("FindText")), QStringLiteral("o")); },
+            [&] { type(edit(QStringLiteral("ReplaceText")), QStringLiteral("a")); },
             [&] { click(QStringLiteral("序号check")); },
+            [&] { QVERIFY(pick(box(QStringLiteral("序号mb")), 0)); },
             [&] { QVERIFY(pick(box(QStringLiteral("zzFindText")), 1)); },
             [&] { click(QStringLiteral("整体Op1")); },
             [&] { click(QStringLiteral("整体Op2")); },
@@ -787,6 +723,17 @@ private Q_SLOTS:
             QVERIFY(changes.count() > 0); // the pass did act on the checked row
             QVERIFY(unchanged());
         }
+
+        const QString last = marker();
+        child<QAction>(QStringLiteral("清空列表"))->trigger();
+        QCOMPARE(model().count(), 0);
+        changes.clear();
+        for (const auto &pass : passes) {
+            pass();
+            QCOMPARE(marker(), last);
+        }
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(model().count(), 0);
     }
 
     void theNextRuleAfterARenameStartsFromTheNewName()
