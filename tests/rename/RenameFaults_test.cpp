@@ -156,38 +156,6 @@ TEST_F(RenameFaultsTest, EachFailingRowIsRedAndCountedWhileEveryOtherRowGoesOn)
     EXPECT_EQ(testsupport::entriesOf(m_dir.path()), expectedNames);
 }
 
-TEST_F(RenameFaultsTest, AFailedUndoLeavesItsRowAloneFromThenOn)
-{
-    for (int i = 0; i < 6; ++i)
-        addRow(QStringLiteral("f%1.txt").arg(i), QStringLiteral("g%1").arg(i));
-    ASSERT_EQ(runRenameBatch(m_model, renameOnDisk).succeeded, 6);
-
-    FaultyRename faulty;
-    faulty.failAt(row(1).fullPath, EBUSY);
-    faulty.failAt(row(4).fullPath, EROFS);
-    const BatchResult result = runUndoBatch(m_model, faulty.function());
-    EXPECT_EQ(result.succeeded, 4);
-    EXPECT_EQ(result.failed, 2);
-    EXPECT_EQ(summaryText(result), QStringLiteral("重命名完成,一共6条文件 成功 4条;失败2条"));
-    EXPECT_EQ(row(1).resultText, expectedFailure(EBUSY));
-    EXPECT_EQ(row(4).resultText, expectedFailure(EROFS));
-    for (int i : {1, 4}) {
-        EXPECT_EQ(resultColour(i), QColor(255, 0, 0));
-        EXPECT_EQ(row(i).previousPath, QString());
-        EXPECT_EQ(row(i).fullPath, path(QStringLiteral("g%1.txt").arg(i)));
-        EXPECT_EQ(readFile(row(i).fullPath), QStringLiteral("f%1.txt").arg(i).toUtf8());
-    }
-    EXPECT_EQ(testsupport::entriesOf(m_dir.path()),
-              QStringList({"f0.txt", "f2.txt", "f3.txt", "f5.txt", "g1.txt", "g4.txt"}));
-
-    // Another undo never picks the failed rows up again.
-    FaultyRename recording;
-    runUndoBatch(m_model, recording.function());
-    EXPECT_FALSE(recording.calls().contains(path("g1.txt")));
-    EXPECT_FALSE(recording.calls().contains(path("g4.txt")));
-    EXPECT_EQ(recording.calls().size(), 4);
-}
-
 TEST_F(RenameFaultsTest, RowsInsideAFolderWhoseRenameFailedStayWithTheFolder)
 {
     const int folder = addRow("album/", "trip");
