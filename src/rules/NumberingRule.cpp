@@ -32,13 +32,24 @@ std::optional<struct stat> statOf(const QString &fullPath)
 
 QString formatCounter(qint32 counter, bool pad, qint32 digits)
 {
+    // Runs once per row on every keystroke: one allocation, no temporaries.
     const qint64 value = counter;
-    QString text = QString::number(value < 0 ? -value : value);
-    const qsizetype width = pad ? std::min(digits, kMaxDigits) : 0;
-    if (text.size() < width)
-        text.prepend(QString(width - text.size(), u'0'));
+    quint64 magnitude = static_cast<quint64>(value < 0 ? -value : value);
+    char16_t reversed[20];
+    qsizetype count = 0;
+    do {
+        reversed[count++] = char16_t(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    const qsizetype width = std::max<qsizetype>(count, pad ? std::min(digits, kMaxDigits) : 0);
+    QString text(width + (value < 0 ? 1 : 0), Qt::Uninitialized);
+    QChar *out = text.data();
     if (value < 0)
-        text.prepend(u'-');
+        *out++ = u'-';
+    for (qsizetype i = count; i < width; ++i)
+        *out++ = u'0';
+    while (count > 0)
+        *out++ = reversed[--count];
     return text;
 }
 
@@ -101,10 +112,11 @@ QString modificationDateText(const QString &fullPath)
 QString expandTemplate(const QString &tmpl, const QString &counterText, const QString &base,
                        const QString &fullPath)
 {
-    static constexpr QLatin1String parentTag("&Parent");
-    static constexpr QLatin1String fileTag("&File");
-    static constexpr QLatin1String sizeTag("&Size");
-    static constexpr QLatin1String dateTag("&Date");
+    // UTF-16 tags: replacing with Latin-1 ones would convert them for every row.
+    static const QString parentTag = QStringLiteral("&Parent");
+    static const QString fileTag = QStringLiteral("&File");
+    static const QString sizeTag = QStringLiteral("&Size");
+    static const QString dateTag = QStringLiteral("&Date");
 
     QString result = tmpl;
     result.replace(u'#', counterText);
