@@ -1,8 +1,8 @@
 #include "app/AppIcon.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
+#include <QPolygonF>
 
 QIcon pencilIcon()
 {
@@ -21,20 +21,13 @@ QIcon pencilIcon()
         p.drawRect(QRectF(-7, -26, 14, 38));
         p.setBrush(QColor(230, 120, 130));
         p.drawRect(QRectF(-7, -30, 14, 6));
-        QPainterPath tip;
-        tip.moveTo(-7, 12);
-        tip.lineTo(7, 12);
-        tip.lineTo(0, 28);
-        tip.closeSubpath();
-        p.setBrush(QColor(240, 215, 170));
-        p.drawPath(tip);
-        QPainterPath lead;
-        lead.moveTo(-2.5, 22);
-        lead.lineTo(2.5, 22);
-        lead.lineTo(0, 28);
-        lead.closeSubpath();
-        p.setBrush(QColor(40, 40, 40));
-        p.drawPath(lead);
+        // The wood and the lead are both cones ending in the point (0, 28).
+        const auto cone = [&p](qreal halfWidth, qreal top, const QColor &colour) {
+            p.setBrush(colour);
+            p.drawPolygon(QPolygonF({{-halfWidth, top}, {halfWidth, top}, {0, 28}}));
+        };
+        cone(7, 12, QColor(240, 215, 170));
+        cone(2.5, 22, QColor(40, 40, 40));
         p.end();
         icon.addPixmap(pixmap);
     }

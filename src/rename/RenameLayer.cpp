@@ -154,27 +154,39 @@ std::optional<RenameFailure> renameViaTemporary(const QString &from, const QStri
     return failureFromErrno(err);
 }
 
-std::optional<RenameFailure> renameWithoutNoReplaceFlag(const QString &from, const QString &to)
+namespace {
+
+// Runs a native rename on the two paths; 0 or the errno of the failure. A NUL
+// would cut the native path short and name another entry, so it never gets
+// that far.
+int renameNative(const QString &from, const QString &to,
+                 int (*rename)(const QByteArray &, const QByteArray &))
 {
     if (hasNul(from) || hasNul(to) || from.isEmpty() || to.isEmpty())
-        return failureFromErrno(EINVAL);
-    const int err = renameWithoutFlag(QFile::encodeName(from), QFile::encodeName(to));
+        return EINVAL;
+    return rename(QFile::encodeName(from), QFile::encodeName(to));
+}
+
+std::optional<RenameFailure> failureOf(int err)
+{
     if (err == 0)
         return std::nullopt;
     return failureFromErrno(err);
 }
 
+} // namespace
+
+std::optional<RenameFailure> renameWithoutNoReplaceFlag(const QString &from, const QString &to)
+{
+    return failureOf(renameNative(from, to, renameWithoutFlag));
+}
+
 std::optional<RenameFailure> renameOnDisk(const QString &from, const QString &to)
 {
-    // A NUL would cut the native path short and name another entry.
-    if (hasNul(from) || hasNul(to) || from.isEmpty() || to.isEmpty())
-        return failureFromErrno(EINVAL);
-    const int err = renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
-    if (err == 0)
-        return std::nullopt;
+    const int err = renameNative(from, to, renameNoReplace);
     // On a case-insensitive file system "Photo.jpg" exists when "photo.jpg"
     // does: it is the same entry, so the rename takes a detour.
     if (err == EEXIST && isSameEntryCaseChange(from, to))
         return renameViaTemporary(from, to);
-    return failureFromErrno(err);
+    return failureOf(err);
 }
