@@ -11,6 +11,7 @@
 #include "list/PathPart.h"
 #include "rename/RenameBatch.h"
 #include "rename/RenameLayer.h"
+#include "rename/RenameProgress.h"
 #include "rename/SingleRenameDialog.h"
 #include "rules/ExistingRulesDialog.h"
 #include "rules/RuleBand.h"
@@ -18,7 +19,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDateTime>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -42,7 +42,6 @@ constexpr int kInnerHeight = 7950;
 constexpr int kListLeft = 30;
 constexpr int kListTop = 1380;
 constexpr int kStripHeight = 630;
-constexpr int kProgressPaintMs = 50;
 
 // Column widths in twips; 0 hides the column.
 constexpr int kColumnWidths[RenameEntry::ColumnCount] = {6750, 6750, 900, 0, 6000, 0, 0, 0};
@@ -238,19 +237,6 @@ void Form1::hideHint()
     m_hint->hide();
 }
 
-void Form1::showProgress(int position, int count)
-{
-    // Nothing is painted between two rows, so the text only needs to be
-    // there when it is shown: now and then, so a long batch does not look
-    // hung, and for the last row. No user input runs meanwhile.
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - m_lastProgressPaint < kProgressPaintMs && position != count)
-        return;
-    m_lastProgressPaint = now;
-    m_messageLabel->setText(progressText(position, count));
-    m_messageLabel->repaint();
-}
-
 void Form1::addDroppedPaths(const QStringList &paths)
 {
     if (paths.size() == 1 && isFolder(paths.front())) {
@@ -290,9 +276,8 @@ void Form1::startRenaming()
         setMessage(QStringLiteral("还未添加文件"));
         return;
     }
-    m_lastProgressPaint = 0;
     const BatchResult result =
-        runRenameBatch(*m_model, renameOnDisk, [this](int i, int n) { showProgress(i, n); });
+        runRenameBatch(*m_model, renameOnDisk, renamingProgressIn(m_messageLabel));
     if (result.succeeded > 0)
         m_undoAction->setVisible(true);
     setMessage(summaryText(result));
@@ -310,9 +295,8 @@ void Form1::undoLastRenaming()
         setMessage(QStringLiteral("还未添加文件"));
         return;
     }
-    m_lastProgressPaint = 0;
     const BatchResult result =
-        runUndoBatch(*m_model, renameOnDisk, [this](int i, int n) { showProgress(i, n); });
+        runUndoBatch(*m_model, renameOnDisk, renamingProgressIn(m_messageLabel));
     m_undoAction->setVisible(false);
     setMessage(summaryText(result));
 }

@@ -69,7 +69,6 @@ private:
     void setMessage(const QString &text);
     void showRowCount();
     void hideHint();
-    void showProgress(int position, int count);
 
     FileListModel *m_model = nullptr;
     FileListView *m_list = nullptr;
@@ -86,7 +85,6 @@ private:
     QString m_ruleMarker;
     bool m_dragArmed = false;
     int m_dragFromIndex = 0;
-    qint64 m_lastProgressPaint = 0;
 
     QPointer<FolderScanDialog> m_folderScan;
     QPointer<ExistingRulesDialog> m_existingRules;

@@ -108,10 +108,19 @@ void FileListModel::appendPaths(const QStringList &paths)
     // building it elsewhere first costs a second copy and its page faults.
     const int first = count();
     beginInsertRows({}, first, first + static_cast<int>(paths.size()) - 1);
-    m_rows.reserve(m_rows.size() + static_cast<size_t>(paths.size()));
+    reserveMore(static_cast<size_t>(paths.size()));
     for (const QString &path : paths)
         m_rows.push_back(entryFromPath(path));
     endInsertRows();
+}
+
+void FileListModel::reserveMore(size_t rows)
+{
+    // Room for exactly the new rows would copy the whole list on every drop
+    // of a single file; grow by at least half as much again instead.
+    const size_t needed = m_rows.size() + rows;
+    if (needed > m_rows.capacity())
+        m_rows.reserve(std::max(needed, m_rows.capacity() + m_rows.capacity() / 2));
 }
 
 void FileListModel::appendEntries(std::vector<RenameEntry> entries)
@@ -120,7 +129,7 @@ void FileListModel::appendEntries(std::vector<RenameEntry> entries)
         return;
     const int first = count();
     beginInsertRows({}, first, first + static_cast<int>(entries.size()) - 1);
-    m_rows.reserve(m_rows.size() + entries.size());
+    reserveMore(entries.size());
     std::move(entries.begin(), entries.end(), std::back_inserter(m_rows));
     endInsertRows();
 }

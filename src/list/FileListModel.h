@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <algorithm>
 #include <vector>
 
 // The one store of the rows to rename. Display position = index in the
@@ -46,15 +47,45 @@ public:
             Q_EMIT dataChanged(index(first, firstColumn), index(last, lastColumn));
     }
 
-    // Edits one row and tells the view once, over the columns
-    // [firstColumn, lastColumn].
-    template <typename Fn> void editRow(int row, int firstColumn, int lastColumn, Fn &&fn)
+    // Gathers edits of single rows made one after another, as a rename batch
+    // makes them, and tells the view once, when it goes: one dataChanged over
+    // the rows edited and the columns [firstColumn, lastColumn]. A signal per
+    // row would cost the view about as much as the rename costs the disk.
+    class RowEdits
     {
-        if (row < 0 || row >= count())
-            return;
-        fn(m_rows[static_cast<size_t>(row)]);
-        Q_EMIT dataChanged(index(row, firstColumn), index(row, lastColumn));
-    }
+    public:
+        RowEdits(FileListModel &model, int firstColumn, int lastColumn)
+            : m_model(model), m_firstColumn(firstColumn), m_lastColumn(lastColumn)
+        {}
+        ~RowEdits() { flush(); }
+        RowEdits(const RowEdits &) = delete;
+        RowEdits &operator=(const RowEdits &) = delete;
+
+        template <typename Fn> void edit(int row, Fn &&fn)
+        {
+            if (row < 0 || row >= m_model.count())
+                return;
+            fn(m_model.m_rows[static_cast<size_t>(row)]);
+            m_first = m_first < 0 ? row : std::min(m_first, row);
+            m_last = std::max(m_last, row);
+        }
+
+        // Tells the view what was edited so far.
+        void flush()
+        {
+            if (m_first >= 0 && m_last < m_model.count())
+                Q_EMIT m_model.dataChanged(m_model.index(m_first, m_firstColumn),
+                                           m_model.index(m_last, m_lastColumn));
+            m_first = m_last = -1;
+        }
+
+    private:
+        FileListModel &m_model;
+        const int m_firstColumn;
+        const int m_lastColumn;
+        int m_first = -1;
+        int m_last = -1;
+    };
 
     // AddRowFromPath for many paths, appended in order with one insertion.
     void appendPaths(const QStringList &paths);
@@ -96,6 +127,8 @@ public:
     static QString columnCaption(int column);
 
 private:
+    void reserveMore(size_t rows);
+
     std::vector<RenameEntry> m_rows;
     bool m_sortEnabled = false;
     int m_sortColumn = 0;

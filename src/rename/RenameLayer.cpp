@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 
 #include <cerrno>
 #include <cstdio>
@@ -26,34 +27,34 @@ QString lastComponent(const QString &path)
 // Renames only after making sure nothing is at the target. There is a short
 // window between the check and the rename; it is the last resort, for a file
 // system that neither takes RENAME_NOREPLACE nor hard links.
-int checkedRename(const QByteArray &from, const QByteArray &to)
+int checkedRename(const char *from, const char *to)
 {
     struct stat st
     {
     };
-    if (::lstat(to.constData(), &st) == 0)
+    if (::lstat(to, &st) == 0)
         return EEXIST;
     if (errno != ENOENT)
         return errno;
-    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+    return ::rename(from, to) == 0 ? 0 : errno;
 }
 
-int renameWithoutFlag(const QByteArray &from, const QByteArray &to)
+int renameWithoutFlag(const char *from, const char *to)
 {
     struct stat st
     {
     };
-    if (::lstat(from.constData(), &st) != 0)
+    if (::lstat(from, &st) != 0)
         return errno;
     if (S_ISDIR(st.st_mode))
         return checkedRename(from, to);
 
     // link() fails with EEXIST when the name is taken, without a window.
-    if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), 0) == 0) {
-        if (::unlink(from.constData()) == 0)
+    if (::linkat(AT_FDCWD, from, AT_FDCWD, to, 0) == 0) {
+        if (::unlink(from) == 0)
             return 0;
         const int err = errno;
-        ::unlink(to.constData());
+        ::unlink(to);
         return err;
     }
     const int err = errno;
@@ -63,9 +64,9 @@ int renameWithoutFlag(const QByteArray &from, const QByteArray &to)
 }
 
 // 0 or the errno of the failure; never replaces an existing entry.
-int renameNoReplace(const QByteArray &from, const QByteArray &to)
+int renameNoReplace(const char *from, const char *to)
 {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
         return 0;
     const int err = errno;
     // EINVAL is also the answer of a file system that does not know the flag
@@ -140,31 +141,44 @@ std::optional<RenameFailure> renameViaTemporary(const QString &from, const QStri
         const quint64 tag = QRandomGenerator::global()->generate64();
         temporary =
             QFile::encodeName(folder + QStringLiteral(".quib-tmp-") + QString::number(tag, 16));
-        err = renameNoReplace(source, temporary);
+        err = renameNoReplace(source.constData(), temporary.constData());
     }
     if (err != 0)
         return failureFromErrno(err);
 
-    err = renameNoReplace(temporary, target);
+    err = renameNoReplace(temporary.constData(), target.constData());
     if (err == 0)
         return std::nullopt;
     // Back to where it was. Should even this fail (the old name was taken in
     // the meantime), the entry stays under the hidden name, never replaced.
-    renameNoReplace(temporary, source);
+    renameNoReplace(temporary.constData(), source.constData());
     return failureFromErrno(err);
+}
+
+bool appendNativePath(QByteArray &out, const QString &path)
+{
+    // A NUL would cut the native path short and name another entry.
+    if (path.isEmpty() || hasNul(path))
+        return false;
+    QStringEncoder toUtf8(QStringEncoder::Utf8);
+    const qsizetype start = out.size();
+    out.resize(start + toUtf8.requiredSpace(path.size()) + 1);
+    char *end = toUtf8.appendToBuffer(out.data() + start, path);
+    *end++ = '\0';
+    out.truncate(end - out.constData());
+    return true;
 }
 
 namespace {
 
-// Runs a native rename on the two paths; 0 or the errno of the failure. A NUL
-// would cut the native path short and name another entry, so it never gets
-// that far.
-int renameNative(const QString &from, const QString &to,
-                 int (*rename)(const QByteArray &, const QByteArray &))
+// Runs a native rename on the two paths; 0 or the errno of the failure.
+int renameNative(const QString &from, const QString &to, int (*rename)(const char *, const char *))
 {
-    if (hasNul(from) || hasNul(to) || from.isEmpty() || to.isEmpty())
+    QByteArray nativeFrom;
+    QByteArray nativeTo;
+    if (!appendNativePath(nativeFrom, from) || !appendNativePath(nativeTo, to))
         return EINVAL;
-    return rename(QFile::encodeName(from), QFile::encodeName(to));
+    return rename(nativeFrom.constData(), nativeTo.constData());
 }
 
 std::optional<RenameFailure> failureOf(int err)
@@ -183,7 +197,17 @@ std::optional<RenameFailure> renameWithoutNoReplaceFlag(const QString &from, con
 
 std::optional<RenameFailure> renameOnDisk(const QString &from, const QString &to)
 {
-    const int err = renameNative(from, to, renameNoReplace);
+    QByteArray nativeFrom;
+    QByteArray nativeTo;
+    if (!appendNativePath(nativeFrom, from) || !appendNativePath(nativeTo, to))
+        return failureFromErrno(EINVAL);
+    return renameEncodedOnDisk(from, to, nativeFrom.constData(), nativeTo.constData());
+}
+
+std::optional<RenameFailure> renameEncodedOnDisk(const QString &from, const QString &to,
+                                                 const char *nativeFrom, const char *nativeTo)
+{
+    const int err = renameNoReplace(nativeFrom, nativeTo);
     // On a case-insensitive file system "Photo.jpg" exists when "photo.jpg"
     // does: it is the same entry, so the rename takes a detour.
     if (err == EEXIST && isSameEntryCaseChange(from, to))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -21,6 +22,16 @@ using RenameFunction =
 // also where the file system does not know RENAME_NOREPLACE; a change of
 // letter case only succeeds on a case-insensitive file system too.
 std::optional<RenameFailure> renameOnDisk(const QString &from, const QString &to);
+
+// The bytes the system gets for a path (UTF-8, as QFile::encodeName gives
+// them) appended to `out` with a closing NUL. False, with nothing appended,
+// for a path the system would read as another: empty, or with a NUL inside.
+bool appendNativePath(QByteArray &out, const QString &path);
+
+// renameOnDisk for paths whose bytes appendNativePath has given: a batch
+// encodes a run of paths first and then renames them back to back.
+std::optional<RenameFailure> renameEncodedOnDisk(const QString &from, const QString &to,
+                                                 const char *nativeFrom, const char *nativeTo);
 
 // The result cell texts.
 QString successText();

@@ -1,12 +1,12 @@
 #include "scan/FolderScanDialog.h"
 
+#include "app/LabelProgress.h"
 #include "list/PathPart.h"
 #include "scan/FolderWalk.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -38,10 +38,6 @@ void rememberPath(const QString &path)
     store.setValue(kSettingsKey, path);
     store.sync(); // a store that cannot be written only costs the memory of the path
 }
-
-// The walk does not give the event loop a turn, so progress is painted by
-// hand; more often than this only slows the walk down.
-constexpr qint64 kProgressPaintMs = 50;
 
 } // namespace
 
@@ -163,14 +159,9 @@ void FolderScanDialog::startScan()
     // Rows must carry full paths even when a relative one was typed.
     const QString folder =
         QDir::isRelativePath(path) ? QDir::current().absoluteFilePath(path) : path;
-    QElapsedTimer sincePaint;
-    sincePaint.start();
+    LabelProgress progress(m_status);
     const WalkResult result = FileSearchFso(folder, options, [&](const QString &subfolder) {
-        m_status->setText(QStringLiteral("正在读取文件夹 ") + subfolder);
-        if (sincePaint.elapsed() >= kProgressPaintMs) {
-            m_status->repaint();
-            sincePaint.restart();
-        }
+        progress.step([&] { return QStringLiteral("正在读取文件夹 ") + subfolder; });
     });
 
     rememberPath(path);

@@ -206,6 +206,46 @@ TEST_F(RenameBatchTest, AStaleSecondRowForOneFileNeverRenamesTheFileNowAtItsPath
     EXPECT_EQ(row(2).outcome, RenameEntry::Outcome::Failure);
 }
 
+TEST_F(RenameBatchTest, RowsFarApartInALongListStillSeeEachOther)
+{
+    // The same cases as the short lists above, with hundreds of rows between
+    // the rows that depend on each other.
+    const auto fill = [this](const QString &prefix) {
+        for (int i = 0; i < 300; ++i)
+            addRow(prefix + QString::number(i) + ".txt", prefix + "done" + QString::number(i));
+    };
+    writeFile(path("a.txt"), "A");
+    writeFile(path("b.txt"), "B");
+    addRow("album/inside1.jpg", "first");
+    addRow("a.txt", "x");
+    fill("p");
+    addRow("b.txt", "a");
+    fill("q");
+    const int stale = addRow("a.txt", "y");
+    const int folder = addRow("album/", "trip");
+    fill("r");
+    const int after = addRow("album/inside2.jpg", "second");
+
+    const BatchResult result = rename();
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.succeeded, m_model.count() - 1);
+    EXPECT_EQ(readFile(path("x.txt")), "A");
+    EXPECT_EQ(readFile(path("a.txt")), "B");
+    EXPECT_FALSE(QFile::exists(path("y.txt")));
+    EXPECT_EQ(row(stale).outcome, RenameEntry::Outcome::Failure);
+    EXPECT_EQ(names("trip"), QStringList({"first.jpg", "second.jpg"}));
+    EXPECT_EQ(row(0).fullPath, path("trip/first.jpg"));
+    EXPECT_EQ(row(after).previousPath, path("trip/inside2.jpg"));
+    EXPECT_EQ(row(folder).fullPath, path("trip"));
+
+    EXPECT_EQ(undo().succeeded, m_model.count() - 1);
+    EXPECT_EQ(names("album"), QStringList({"inside1.jpg", "inside2.jpg"}));
+    EXPECT_EQ(readFile(path("a.txt")), "A");
+    EXPECT_EQ(readFile(path("b.txt")), "B");
+    EXPECT_EQ(names().size(), 3 + 3 * 300);
+    EXPECT_TRUE(QFile::exists(path("q299.txt")));
+}
+
 TEST_F(RenameBatchTest, SkippedRowsAndTheLastFolder)
 {
     addRow("one/a.txt", "a1");

@@ -54,6 +54,26 @@ TEST(RenameTexts, FixedTextForTakenOrInvalidNamesAndNumberPlusDescriptionOtherwi
 
 // The same for the plain rename(2) fallback used where the kernel or the
 // file system has no no-replace flag.
+TEST(NativePaths, AppendedBytesAreWhatTheSystemGetsAndBadPathsAddNothing)
+{
+    QByteArray buffer("kept");
+    const QStringList paths = {QStringLiteral("/tmp/a.txt"), QStringLiteral("/照片/假期 01.jpg"),
+                               QStringLiteral("/x/\U0001F600 é"), QString(300, QChar(u'长'))};
+    QList<qsizetype> starts;
+    for (const QString &p : paths) {
+        starts << buffer.size();
+        ASSERT_TRUE(appendNativePath(buffer, p));
+    }
+    EXPECT_TRUE(buffer.startsWith("kept"));
+    for (int i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(QByteArray(buffer.constData() + starts[i]), QFile::encodeName(paths[i])) << i;
+
+    const QByteArray before = buffer;
+    EXPECT_FALSE(appendNativePath(buffer, QString()));
+    EXPECT_FALSE(appendNativePath(buffer, QStringLiteral("/tmp/a") + QChar(u'\0') + "b"));
+    EXPECT_EQ(buffer, before);
+}
+
 TEST_F(RenameLayerTest, RenamesFilesAndFoldersButNeverReplaces)
 {
     for (const auto &renameFn : {renameOnDisk, renameWithoutNoReplaceFlag}) {

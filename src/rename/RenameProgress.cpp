@@ -1,0 +1,10 @@
+#include "rename/RenameProgress.h"
+
+#include "app/LabelProgress.h"
+
+ProgressFunction renamingProgressIn(QLabel *status)
+{
+    return [progress = LabelProgress(status)](int position, int count) mutable {
+        progress.step([=] { return progressText(position, count); });
+    };
+}
