@@ -223,6 +223,7 @@ void FileListModel::setSort(int column, Qt::SortOrder order)
     // The rows move into place along the permutation's cycles, by swaps,
     // rather than into a second vector of rows.
     std::vector<bool> placed(m_rows.size(), false);
+    bool moved = false;
     for (size_t start = 0; start < m_rows.size(); ++start) {
         if (placed[start])
             continue;
@@ -232,10 +233,13 @@ void FileListModel::setSort(int column, Qt::SortOrder order)
             const size_t from = static_cast<size_t>(order_[i]);
             std::swap(m_rows[i], m_rows[from]);
             placed[i] = true;
+            moved = true;
             i = from;
         }
         placed[i] = true;
     }
+    if (moved)
+        repackNames();
 
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
@@ -244,6 +248,31 @@ void FileListModel::setSort(int column, Qt::SortOrder order)
         to.push_back(index(newPosition[static_cast<size_t>(i.row())], i.column()));
     changePersistentIndexList(from, to);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void FileListModel::repackNames()
+{
+    // The rows moved, the texts they point to did not: a rule pass walking
+    // the rows in their new order would jump about memory for every name,
+    // about three times slower over 100,000 rows. Copying the names a pass
+    // starts from into fresh storage, in row order, makes that walk
+    // sequential again.
+    const auto freshCopy = [](const QString &text) {
+        return QString(text.constData(), text.size());
+    };
+    // All copies are made before any old text is freed: the allocator would
+    // otherwise hand the freed places, scattered as they are, to the copies.
+    std::vector<QString> fresh;
+    fresh.reserve(m_rows.size() * 2);
+    for (const RenameEntry &e : m_rows) {
+        fresh.push_back(freshCopy(e.originalName));
+        fresh.push_back(e.tempName.isSharedWith(e.originalName) ? fresh.back()
+                                                                : freshCopy(e.tempName));
+    }
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        m_rows[i].originalName = std::move(fresh[2 * i]);
+        m_rows[i].tempName = std::move(fresh[2 * i + 1]);
+    }
 }
 
 bool FileListModel::moveRowTo(int from, int to)

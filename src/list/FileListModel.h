@@ -128,6 +128,7 @@ public:
 
 private:
     void reserveMore(size_t rows);
+    void repackNames();
 
     std::vector<RenameEntry> m_rows;
     bool m_sortEnabled = false;

@@ -538,13 +538,14 @@ void RuleBand::runWholeName()
 void RuleBand::runExtensionName()
 {
     const QString extension = m_extensionText->text();
+    // One text shared by every row.
+    const QString dotted = extension.isEmpty() ? QString() : QLatin1Char('.') + extension;
     m_model.editRows(RenameEntry::PreviewName, RenameEntry::Extension,
-                     [&extension](RenameEntry &row, int) {
+                     [&dotted](RenameEntry &row, int) {
                          if (!row.checked || row.extension.isEmpty())
                              return false;
                          // An empty box puts back the extension the entry has on disk.
-                         row.extension = extension.isEmpty() ? extensionCellOf(row.fullPath)
-                                                             : QLatin1Char('.') + extension;
+                         row.extension = dotted.isEmpty() ? extensionCellOf(row.fullPath) : dotted;
                          row.previewName = row.originalName;
                          return true;
                      });
