@@ -222,9 +222,10 @@ struct PlannedRename
 //
 // The rows go in chunks: plan a chunk (new paths, their bytes for the
 // system, the checks), rename it, then write the outcomes into the rows.
-// Every system call here empties the processor's address cache, so work
-// between two renames pays for each memory page and each piece of code it
-// touches; in the rename step only the renames remain.
+// Where the kernel isolates its page tables without PCID (common on virtual
+// machines), every system call empties the processor's address cache, so
+// work between two renames pays again for each memory page and each piece
+// of code it touches; in the rename step only the renames remain.
 class BatchRunner
 {
 public:
