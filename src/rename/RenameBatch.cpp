@@ -230,11 +230,12 @@ class BatchRunner
 {
 public:
     BatchRunner(FileListModel &model, const RenameFunction &rename,
-                const ProgressFunction &progress)
+                const ProgressFunction &progress, int chunkRows)
         : m_model(model), m_rename(rename), m_progress(progress),
-          m_renamesOnDisk(!rename || isRenameOnDisk(rename)), m_folders(model),
-          m_edits(model, RenameEntry::OriginalName, RenameEntry::PreviousPath),
-          m_moved(size_t(model.count())), m_plannedTargets(kChunkSize), m_chunk(kChunkSize)
+          m_chunkRows(std::max(chunkRows, 1)), m_renamesOnDisk(!rename || isRenameOnDisk(rename)),
+          m_folders(model), m_edits(model, RenameEntry::OriginalName, RenameEntry::PreviousPath),
+          m_moved(size_t(model.count())), m_plannedTargets(size_t(m_chunkRows)),
+          m_chunk(size_t(m_chunkRows))
     {}
 
     // Goes through `count` positions; rowAt(position) gives the row at each,
@@ -257,8 +258,6 @@ public:
     }
 
 private:
-    static constexpr int kChunkSize = 256;
-
     static bool isRenameOnDisk(const RenameFunction &rename)
     {
         using Plain = std::optional<RenameFailure> (*)(const QString &, const QString &);
@@ -274,7 +273,7 @@ private:
         m_plannedTargets.clear();
         m_native.resize(0);
         int planned = 0;
-        while (planned < kChunkSize && position + planned < count) {
+        while (planned < m_chunkRows && position + planned < count) {
             PlannedRename &p = m_chunk[size_t(planned++)];
             p = PlannedRename();
             p.row = rowAt(position + planned - 1);
@@ -389,6 +388,7 @@ private:
     FileListModel &m_model;
     const RenameFunction m_rename;
     const ProgressFunction m_progress;
+    const int m_chunkRows;
     const bool m_renamesOnDisk;
     FoldersWithRows m_folders;
     FileListModel::RowEdits m_edits;
@@ -404,7 +404,7 @@ private:
 } // namespace
 
 BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
-                           const ProgressFunction &progress)
+                           const ProgressFunction &progress, int chunkRows)
 {
     QString lastProcessed;
     const auto plan = [&lastProcessed](const RenameEntry &e, PlannedRename &p) {
@@ -421,7 +421,7 @@ BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
             p.action = PlannedRename::Action::Rename;
     };
     // Top to bottom over the rows there are at the start.
-    BatchResult result = BatchRunner(model, rename, progress)
+    BatchResult result = BatchRunner(model, rename, progress, chunkRows)
                              .run(
                                  model.count(), [](int position) { return position; }, plan);
     // The folder of the lowest row processed, whatever its outcome.
@@ -431,7 +431,7 @@ BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
 }
 
 BatchResult runUndoBatch(FileListModel &model, const RenameFunction &rename,
-                         const ProgressFunction &progress)
+                         const ProgressFunction &progress, int chunkRows)
 {
     const auto plan = [](const RenameEntry &e, PlannedRename &p) {
         if (!e.checked || e.previousPath.isEmpty() || e.previousPath == e.fullPath)
@@ -444,7 +444,7 @@ BatchResult runUndoBatch(FileListModel &model, const RenameFunction &rename,
     // b→c then a→b is undone as b→a first, then c→b. Progress still counts
     // upward.
     const int count = model.count();
-    return BatchRunner(model, rename, progress)
+    return BatchRunner(model, rename, progress, chunkRows)
         .run(
             count, [count](int position) { return count - 1 - position; }, plan);
 }

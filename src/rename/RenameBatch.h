@@ -21,16 +21,20 @@ struct BatchResult
 // number of rows.
 using ProgressFunction = std::function<void(int position, int count)>;
 
+// Both batches plan, rename and record the rows in chunks of this many; the
+// outcome never depends on it (tests put the chunks' borders anywhere).
+constexpr int kRenameChunkRows = 256;
+
 // 开始更名: renames every checked row with a preview to its folder +
 // preview + extension, top to bottom over the rows there were at the start,
 // and writes each outcome into its row.
 BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
-                           const ProgressFunction &progress = {});
+                           const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
 
 // 撤消上一次更名: renames every checked row with a previous path back to it,
 // bottom to top, so that chains of names come undone in the reverse order.
 BatchResult runUndoBatch(FileListModel &model, const RenameFunction &rename,
-                         const ProgressFunction &progress = {});
+                         const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
 
 // "重命名完成,一共N条文件 成功 S条;失败F条"
 QString summaryText(const BatchResult &result);

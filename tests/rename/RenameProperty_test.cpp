@@ -27,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -44,6 +45,9 @@ void PrintTo(const QString &text, std::ostream *out)
 namespace {
 
 constexpr int kDefaultSeeds = 20;
+// Seeds beyond the first ones that once caught a fault: 394 has a stale row
+// in the same chunk of five as the row that took its path.
+constexpr unsigned kKnownSeeds[] = {394};
 constexpr qsizetype kNameMax = 255; // bytes in one path component
 
 // ---------------------------------------------------------------- random
@@ -217,7 +221,11 @@ std::string describe(const Tree &tree)
 class PropertyRun
 {
 public:
-    explicit PropertyRun(unsigned seed) : m_random(seed) {}
+    // Small chunks put the batch's chunk borders between rows that depend on
+    // each other; the outcome must not change.
+    explicit PropertyRun(unsigned seed)
+        : m_random(seed), m_chunkRows(std::array{1, 2, 5, kRenameChunkRows}[seed % 4])
+    {}
 
     void run()
     {
@@ -233,7 +241,7 @@ public:
             applyRandomRules();
             const std::vector<RenameEntry> before = m_model.entries();
             const Tree treeBefore = treeOf(root());
-            const BatchResult result = runRenameBatch(m_model, renameOnDisk);
+            const BatchResult result = runRenameBatch(m_model, renameOnDisk, {}, m_chunkRows);
             m_marker.clear();
             {
                 SCOPED_TRACE("after the rename batch");
@@ -242,7 +250,7 @@ public:
             if (::testing::Test::HasFailure())
                 return;
 
-            runUndoBatch(m_model, renameOnDisk);
+            runUndoBatch(m_model, renameOnDisk, {}, m_chunkRows);
             SCOPED_TRACE("after the undo");
             const Tree after = treeOf(root());
             EXPECT_TRUE(contentHashes(after) == hashes) << describe(after);
@@ -540,6 +548,7 @@ private:
     }
 
     Random m_random;
+    const int m_chunkRows;
     const bool m_duplicates = qgetenv("QUIB_PROPERTY_DUPLICATES") != "0";
     QTemporaryDir m_dir;
     FileListModel m_model;
@@ -558,6 +567,8 @@ std::vector<unsigned> seedsToRun()
     std::vector<unsigned> seeds;
     for (int i = 1; i <= count; ++i)
         seeds.push_back(static_cast<unsigned>(i));
+    if (!std::getenv("QUIB_PROPERTY_SEEDS"))
+        seeds.insert(seeds.end(), std::begin(kKnownSeeds), std::end(kKnownSeeds));
     return seeds;
 }
 
