@@ -830,10 +830,13 @@ bool EcmaRegex::limitReached() const
     return d && d->limitReached;
 }
 
-QString EcmaRegex::replaceAll(const QString &subject, const QString &replacement) const
+void EcmaRegex::replaceAll(const QString &subject, const QString &replacement, QString &out) const
 {
-    if (!d)
-        return subject;
+    out.resize(0);
+    if (!d) {
+        out.append(subject);
+        return;
+    }
     d->limitReached = false;
     if (!d->templateParsed || replacement != d->templateText)
         d->parseTemplate(replacement);
@@ -843,8 +846,7 @@ QString EcmaRegex::replaceAll(const QString &subject, const QString &replacement
     pcre2_match_data *data = d->matchData.get();
     const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(data);
 
-    QString result;
-    PCRE2_SIZE copied = 0; // subject[0, copied) is already in result
+    PCRE2_SIZE copied = 0; // subject[0, copied) is already in out
     PCRE2_SIZE offset = 0;
     while (offset <= length) {
         const int rc = d->jit ? pcre2_jit_match(d->code.get(), units, length, offset, 0, data,
@@ -861,16 +863,18 @@ QString EcmaRegex::replaceAll(const QString &subject, const QString &replacement
         const PCRE2_SIZE end = ovector[1];
         if (start < copied || end < start) // cannot happen without \K, which is never compiled
             break;
-        if (result.isNull())
-            result.reserve(subject.size() + replacement.size() + 8);
-        result += QStringView(subject).mid(qsizetype(copied), qsizetype(start - copied));
-        d->appendExpansion(result, subject, ovector, rc == 0 ? d->captureCount + 1 : rc);
+        out += QStringView(subject).mid(qsizetype(copied), qsizetype(start - copied));
+        d->appendExpansion(out, subject, ovector, rc == 0 ? d->captureCount + 1 : rc);
         copied = end;
         // After an empty match the search goes on one code unit further, so it always ends.
         offset = end == start ? end + 1 : end;
     }
-    if (copied == 0 && result.isNull())
-        return subject;
-    result += QStringView(subject).mid(qsizetype(copied));
-    return result;
+    out += QStringView(subject).mid(qsizetype(copied));
+}
+
+QString EcmaRegex::replaceAll(const QString &subject, const QString &replacement) const
+{
+    QString out;
+    replaceAll(subject, replacement, out);
+    return out;
 }

@@ -33,8 +33,10 @@ public:
     QString errorText() const;
 
     // Replaces every match by the replacement, expanded as ECMAScript's String.prototype.replace
-    // does ("$1".."$99", "$<name>", "$&", "$`", "$'", "$$"). Returns the subject unchanged when
-    // the pattern is invalid.
+    // does ("$1".."$99", "$<name>", "$&", "$`", "$'", "$$"). Gives the subject unchanged when
+    // the pattern is invalid. The first form writes into `out`, keeping its storage, for a pass
+    // over many names.
+    void replaceAll(const QString &subject, const QString &replacement, QString &out) const;
     QString replaceAll(const QString &subject, const QString &replacement) const;
 
     // True when the last replaceAll() stopped early because a match exceeded the match limit.

@@ -30,9 +30,9 @@ std::optional<struct stat> statOf(const QString &fullPath)
 
 } // namespace
 
-QString formatCounter(qint32 counter, bool pad, qint32 digits)
+void appendCounter(QString &out, qint32 counter, bool pad, qint32 digits)
 {
-    // Runs once per row on every keystroke: one allocation, no temporaries.
+    // Runs once per row on every keystroke: no temporaries.
     const qint64 value = counter;
     quint64 magnitude = static_cast<quint64>(value < 0 ? -value : value);
     char16_t reversed[20];
@@ -42,14 +42,18 @@ QString formatCounter(qint32 counter, bool pad, qint32 digits)
         magnitude /= 10;
     } while (magnitude != 0);
     const qsizetype width = std::max<qsizetype>(count, pad ? std::min(digits, kMaxDigits) : 0);
-    QString text(width + (value < 0 ? 1 : 0), Qt::Uninitialized);
-    QChar *out = text.data();
     if (value < 0)
-        *out++ = u'-';
+        out.append(u'-');
     for (qsizetype i = count; i < width; ++i)
-        *out++ = u'0';
+        out.append(u'0');
     while (count > 0)
-        *out++ = reversed[--count];
+        out.append(QChar(reversed[--count]));
+}
+
+QString formatCounter(qint32 counter, bool pad, qint32 digits)
+{
+    QString text;
+    appendCounter(text, counter, pad, digits);
     return text;
 }
 
@@ -109,15 +113,19 @@ QString modificationDateText(const QString &fullPath)
     return text;
 }
 
+namespace {
+
+// UTF-16 tags: replacing with Latin-1 ones would convert them for every row.
+const QString parentTag = QStringLiteral("&Parent");
+const QString fileTag = QStringLiteral("&File");
+const QString sizeTag = QStringLiteral("&Size");
+const QString dateTag = QStringLiteral("&Date");
+
+} // namespace
+
 QString expandTemplate(const QString &tmpl, const QString &counterText, const QString &base,
                        const QString &fullPath)
 {
-    // UTF-16 tags: replacing with Latin-1 ones would convert them for every row.
-    static const QString parentTag = QStringLiteral("&Parent");
-    static const QString fileTag = QStringLiteral("&File");
-    static const QString sizeTag = QStringLiteral("&Size");
-    static const QString dateTag = QStringLiteral("&Date");
-
     QString result = tmpl;
     result.replace(u'#', counterText);
     if (tmpl.contains(parentTag))
@@ -136,6 +144,8 @@ Numbering::Numbering(NumberingSettings settings)
 {
     if (m_settings.tmpl.isEmpty())
         m_settings.tmpl = QStringLiteral("#");
+    m_counterAndFileOnly = !m_settings.tmpl.contains(parentTag) &&
+                           !m_settings.tmpl.contains(sizeTag) && !m_settings.tmpl.contains(dateTag);
 }
 
 bool Numbering::isRunnable() const
@@ -143,13 +153,42 @@ bool Numbering::isRunnable() const
     return m_settings.start >= 0 && m_settings.increment >= 1;
 }
 
-std::optional<QString> Numbering::next(const QString &base, const QString &fullPath)
+bool Numbering::next(const QString &base, const QString &fullPath, QString &out)
 {
     if (!isRunnable() || m_counter > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    const QString counterText = formatCounter(qint32(m_counter), m_settings.pad, m_settings.digits);
+        return false;
+    const auto counter = qint32(m_counter);
     m_counter += m_settings.increment;
-    return expandTemplate(m_settings.tmpl, counterText, base, fullPath);
+    if (!m_counterAndFileOnly) {
+        out = expandTemplate(m_settings.tmpl,
+                             formatCounter(counter, m_settings.pad, m_settings.digits), base,
+                             fullPath);
+        return true;
+    }
+    // The same as replacing "#" and then "&File" over the whole text: digits
+    // can neither make nor break a "&File", and "&File" holds no "#".
+    out.resize(0);
+    const QStringView tmpl = m_settings.tmpl;
+    for (qsizetype i = 0; i < tmpl.size();) {
+        if (tmpl[i] == u'#') {
+            appendCounter(out, counter, m_settings.pad, m_settings.digits);
+            ++i;
+        } else if (tmpl.mid(i).startsWith(fileTag)) {
+            out.append(base);
+            i += fileTag.size();
+        } else {
+            out.append(tmpl[i++]);
+        }
+    }
+    return true;
+}
+
+std::optional<QString> Numbering::next(const QString &base, const QString &fullPath)
+{
+    QString out;
+    if (!next(base, fullPath, out))
+        return std::nullopt;
+    return out;
 }
 
 } // namespace rules

@@ -21,6 +21,7 @@ struct NumberingSettings
 // No name is longer than 255, so neither is the padding; digits <= 0 means no
 // padding, and a wider number is never cut.
 QString formatCounter(qint32 counter, bool pad, qint32 digits);
+void appendCounter(QString &out, qint32 counter, bool pad, qint32 digits);
 
 // Name of the folder holding the entry: the second-to-last component of the
 // path split at "/"; "" for an entry directly in "/" or a path without "/".
@@ -50,15 +51,19 @@ public:
     // False when start < 0 or increment < 1: the run must change nothing.
     bool isRunnable() const;
 
-    // The preview for the next checked row; then the counter advances.
-    // std::nullopt once the counter has left the 32-bit range: that row and
-    // every later one keep their previews, rather than wrapping to negative
-    // numbers.
+    // Writes the preview for the next checked row into `out` (its storage
+    // reused); then the counter advances. False, with `out` untouched, once the
+    // counter has left the 32-bit range: that row and every later one keep
+    // their previews, rather than wrapping to negative numbers.
+    bool next(const QString &base, const QString &fullPath, QString &out);
     std::optional<QString> next(const QString &base, const QString &fullPath);
 
 private:
     NumberingSettings m_settings;
     qint64 m_counter;
+    // The template holds no tag but "#" and "&File": it is filled in one
+    // pass, without building the texts of the other tags.
+    bool m_counterAndFileOnly = false;
 };
 
 } // namespace rules

@@ -416,26 +416,32 @@ void RuleBand::runAddBeforeAfter()
 {
     const QString before = m_beforeText->text();
     const QString after = m_afterText->text();
-    runRulePass(m_model, m_ruleMarker, u'B', [&](const QString &base, const RenameEntry &) {
-        return rules::addBeforeAfter(base, before, after);
-    });
+    runRulePass(m_model, m_ruleMarker, u'B',
+                [&](const QString &base, const RenameEntry &, QString &out) {
+                    rules::addBeforeAfter(base, before, after, out);
+                    return true;
+                });
 }
 
 void RuleBand::runInsertAtPosition()
 {
     const qint32 position = ReadBoxNumber(m_addPosition->currentText());
     const QString text = m_insertText->text();
-    runRulePass(m_model, m_ruleMarker, u'A', [&](const QString &base, const RenameEntry &) {
-        return rules::insertAt(base, position, text);
-    });
+    runRulePass(m_model, m_ruleMarker, u'A',
+                [&](const QString &base, const RenameEntry &, QString &out) {
+                    rules::insertAt(base, position, text, out);
+                    return true;
+                });
 }
 
 void RuleBand::runDeleteText()
 {
     const QString text = m_deleteText->text();
-    runRulePass(m_model, m_ruleMarker, u'C', [&](const QString &base, const RenameEntry &) {
-        return rules::deleteText(base, text);
-    });
+    runRulePass(m_model, m_ruleMarker, u'C',
+                [&](const QString &base, const RenameEntry &, QString &out) {
+                    rules::deleteText(base, text, out);
+                    return true;
+                });
 }
 
 void RuleBand::runDeleteSpan()
@@ -444,18 +450,22 @@ void RuleBand::runDeleteSpan()
     const qint32 count = ReadBoxNumber(m_deleteCount->currentText());
     if (!m_deleteCheck->isChecked() || start <= 0 || count <= 0)
         return;
-    runRulePass(m_model, m_ruleMarker, u'D', [&](const QString &base, const RenameEntry &) {
-        return rules::deleteSpan(base, start, count);
-    });
+    runRulePass(m_model, m_ruleMarker, u'D',
+                [&](const QString &base, const RenameEntry &, QString &out) {
+                    rules::deleteSpan(base, start, count, out);
+                    return true;
+                });
 }
 
 void RuleBand::runReplaceText()
 {
     const QString find = m_findText->text();
     const QString replacement = m_replaceText->text();
-    runRulePass(m_model, m_ruleMarker, u'E', [&](const QString &base, const RenameEntry &) {
-        return rules::replaceText(base, find, replacement);
-    });
+    runRulePass(m_model, m_ruleMarker, u'E',
+                [&](const QString &base, const RenameEntry &, QString &out) {
+                    rules::replaceText(base, find, replacement, out);
+                    return true;
+                });
 }
 
 void RuleBand::runNumbering()
@@ -476,9 +486,10 @@ void RuleBand::runNumbering()
     }
     rules::Numbering numbering(settings);
     if (numbering.isRunnable()) {
-        runRulePass(m_model, m_ruleMarker, u'F', [&](const QString &base, const RenameEntry &row) {
-            return numbering.next(base, row.fullPath);
-        });
+        runRulePass(m_model, m_ruleMarker, u'F',
+                    [&](const QString &base, const RenameEntry &row, QString &out) {
+                        return numbering.next(base, row.fullPath, out);
+                    });
     }
     m_numberingRuns = false;
 }
@@ -495,30 +506,36 @@ void RuleBand::runRegexReplace()
         Q_EMIT messageChanged(QStringLiteral("正则命令格式错误") + regex.errorText());
         return;
     }
-    runRulePass(m_model, m_ruleMarker, u'G', [&](const QString &base, const RenameEntry &) {
-        return regex.replaceAll(base, replacement);
-    });
+    runRulePass(m_model, m_ruleMarker, u'G',
+                [&](const QString &base, const RenameEntry &, QString &out) {
+                    regex.replaceAll(base, replacement, out);
+                    return true;
+                });
 }
 
 void RuleBand::runNameUpper(bool upper)
 {
     runRulePass(m_model, m_ruleMarker, upper ? u'H' : u'I',
-                [upper](const QString &base, const RenameEntry &) {
-                    return upper ? rules::toUpperSimple(base) : rules::toLowerSimple(base);
+                [upper](const QString &base, const RenameEntry &, QString &out) {
+                    if (upper)
+                        rules::toUpperSimple(base, out);
+                    else
+                        rules::toLowerSimple(base, out);
+                    return true;
                 });
 }
 
 void RuleBand::runExtensionCase(bool upper)
 {
-    m_model.editRows(RenameEntry::PreviewName, RenameEntry::Extension,
-                     [upper](RenameEntry &row, int) {
-                         if (!row.checked)
-                             return false;
-                         row.extension = upper ? rules::toUpperSimple(row.extension)
-                                               : rules::toLowerSimple(row.extension);
-                         row.previewName = row.originalName;
-                         return true;
-                     });
+    m_model.editRows(
+        RenameEntry::PreviewName, RenameEntry::Extension, [upper](RenameEntry &row, int) {
+            if (!row.checked)
+                return false;
+            row.extension =
+                rules::newText(upper ? rules::toUpperSimple : rules::toLowerSimple, row.extension);
+            row.previewName = row.originalName;
+            return true;
+        });
 }
 
 void RuleBand::runWholeName()

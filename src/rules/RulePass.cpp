@@ -17,18 +17,16 @@ const QString &baseNameFor(const RenameEntry &row, const QString &marker, QChar 
 
 namespace {
 
-// Writes a new preview into the storage of the old one when that has room.
-// Assigning would free one name and keep another for each row: over 100,000
-// rows whose names change length, the allocator's lists of freed pieces grow
-// by as many, and sorting them out slowed a pass down three times.
+// Writes a new preview into the storage of the old one when that has room,
+// so that a keystroke over 100,000 rows allocates nothing. (Freeing one name
+// and keeping another for each row also made the allocator's lists of freed
+// pieces grow by as many, which slowed later passes down three times.)
 void writePreview(QString &preview, const QString &text)
 {
-    if (preview.isDetached() && preview.capacity() >= text.size()) {
-        preview.resize(0);
-        preview.append(text);
-    } else {
-        preview = text;
-    }
+    if (!preview.isDetached() || preview.capacity() < text.size())
+        preview = QString(); // shared or too small: this row gets storage of its own
+    preview.resize(0);
+    preview.append(text);
 }
 
 } // namespace
@@ -39,15 +37,17 @@ void runRulePass(FileListModel &model, QString &ruleMarker, QChar code, const Ro
     if (model.count() < 1)
         return;
     const bool sameRule = marker.size() == 1 && marker.at(0) == code;
+    QString next; // one buffer for every row's new name
     model.editRows(RenameEntry::PreviewName, RenameEntry::TempName, [&](RenameEntry &row, int) {
         if (!row.checked)
             return false;
-        // Copy: the base may be the preview we are about to overwrite.
-        const QString base = baseNameFor(row, marker, code);
-        if (const std::optional<QString> preview = rule(base, row))
-            writePreview(row.previewName, *preview);
+        // The base may be the preview itself: it is kept before that changes.
+        const QString &base = baseNameFor(row, marker, code);
+        const bool changed = rule(base, row, next);
         if (!sameRule)
             row.tempName = base;
+        if (changed)
+            writePreview(row.previewName, next);
         return true;
     });
     ruleMarker = QString(code);

@@ -3,14 +3,14 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 class FileListModel;
 struct RenameEntry;
 
-// Computes one row's new preview from its base name; std::nullopt leaves the
-// row's preview as it is.
-using RowRule = std::function<std::optional<QString>(const QString &base, const RenameEntry &row)>;
+// Writes one row's new preview, computed from its base name, into `out`
+// (whose storage is reused from row to row); false leaves the row's preview
+// as it is.
+using RowRule = std::function<bool(const QString &base, const RenameEntry &row, QString &out)>;
 
 // The loop shared by the coded rules. Over the checked rows it picks each
 // row's base name from the rule marker (the saved TempName while the same

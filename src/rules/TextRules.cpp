@@ -22,104 +22,107 @@ qsizetype wholeCharacterCut(const QString &text, qsizetype index)
     return splitsPair(text, index) ? index + 1 : index;
 }
 
-template <typename Mapping> QString mapCaseSimple(const QString &text, Mapping map)
+template <typename Mapping> void mapCaseSimple(const QString &text, Mapping map, QString &out)
 {
-    QString result;
-    const qsizetype size = text.size();
+    out.resize(0);
+    out.append(text);
+    const qsizetype size = out.size();
     for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
-            const char32_t code = QChar::surrogateToUcs4(c, text.at(i + 1));
+        const QChar c = out.at(i);
+        if (c.isHighSurrogate() && i + 1 < size && out.at(i + 1).isLowSurrogate()) {
+            const char32_t code = QChar::surrogateToUcs4(c, out.at(i + 1));
             const char32_t mapped = map(code);
             // A mapping that would shrink the pair to one unit is refused so
             // the length stays the same.
             if (mapped != code && QChar::requiresSurrogates(mapped)) {
-                if (result.isNull())
-                    result = text;
-                result[i] = QChar(QChar::highSurrogate(mapped));
-                result[i + 1] = QChar(QChar::lowSurrogate(mapped));
+                out[i] = QChar(QChar::highSurrogate(mapped));
+                out[i + 1] = QChar(QChar::lowSurrogate(mapped));
             }
             ++i;
             continue;
         }
         const char32_t mapped = map(char32_t(c.unicode()));
-        if (mapped != c.unicode() && !QChar::requiresSurrogates(mapped)) {
-            // Copy only once the first character actually changes, so names
-            // without letters to map cost no allocation.
-            if (result.isNull())
-                result = text;
-            result[i] = QChar(mapped);
-        }
+        if (mapped != c.unicode() && !QChar::requiresSurrogates(mapped))
+            out[i] = QChar(mapped);
     }
-    return result.isNull() ? text : result;
+}
+
+// Every occurrence of find, left to right without overlapping, replaced by
+// `replacement` (which is never searched again).
+void replaceAllOf(const QString &name, const QString &find, QStringView replacement, QString &out)
+{
+    out.resize(0);
+    if (find.isEmpty()) {
+        out.append(name);
+        return;
+    }
+    qsizetype copied = 0;
+    for (qsizetype at = name.indexOf(find); at >= 0; at = name.indexOf(find, copied)) {
+        out.append(QStringView(name).mid(copied, at - copied)).append(replacement);
+        copied = at + find.size();
+    }
+    out.append(QStringView(name).mid(copied));
 }
 
 } // namespace
 
-QString addBeforeAfter(const QString &name, const QString &before, const QString &after)
+// Each rule writes into `out`, replacing what it held: its storage is kept,
+// so a pass over many rows reuses one piece of memory for every new name.
+
+void addBeforeAfter(const QString &name, const QString &before, const QString &after, QString &out)
 {
-    QString result;
-    result.reserve(before.size() + name.size() + after.size());
-    result.append(before).append(name).append(after);
-    return result;
+    out.resize(0);
+    out.append(before).append(name).append(after);
 }
 
-QString insertAt(const QString &name, qint32 position, const QString &text)
+void insertAt(const QString &name, qint32 position, const QString &text, QString &out)
 {
-    if (position >= name.size())
-        return name + text;
+    out.resize(0);
+    if (position >= name.size()) {
+        out.append(name).append(text);
+        return;
+    }
     const qsizetype cut = wholeCharacterCut(name, std::max<qsizetype>(position, 0));
-    QString result;
-    result.reserve(name.size() + text.size());
-    result.append(QStringView(name).left(cut)).append(text).append(QStringView(name).mid(cut));
-    return result;
+    out.append(QStringView(name).left(cut)).append(text).append(QStringView(name).mid(cut));
 }
 
-QString deleteText(const QString &name, const QString &text)
+void deleteText(const QString &name, const QString &text, QString &out)
 {
-    if (text.isEmpty() || !name.contains(text))
-        return name;
-    QString result = name;
-    result.remove(text, Qt::CaseSensitive);
-    return result;
+    replaceAllOf(name, text, QStringView(), out);
 }
 
-QString deleteSpan(const QString &name, qint32 start, qint32 count)
+void deleteSpan(const QString &name, qint32 start, qint32 count, QString &out)
 {
+    out.resize(0);
     const qsizetype length = name.size();
-    if (start < 1 || count < 1 || start > length)
-        return name;
+    if (start < 1 || count < 1 || start > length) {
+        out.append(name);
+        return;
+    }
     const qsizetype from = start - 1;
     const qsizetype span = std::min({qsizetype(count), kMaxDeletedSpan, length - from});
     // Only whole characters go: a span starting inside a pair starts after it,
     // a span ending inside a pair takes the rest of the pair with it.
     const qsizetype begin = wholeCharacterCut(name, from);
     const qsizetype end = std::max(begin, wholeCharacterCut(name, from + span));
-    if (begin == end)
-        return name;
-    QString result;
-    result.reserve(length - (end - begin));
-    result.append(QStringView(name).left(begin)).append(QStringView(name).mid(end));
-    return result;
+    out.append(QStringView(name).left(begin)).append(QStringView(name).mid(end));
 }
 
-QString replaceText(const QString &name, const QString &find, const QString &replacement)
+void replaceText(const QString &name, const QString &find, const QString &replacement, QString &out)
 {
-    if (find.isEmpty() || !name.contains(find))
-        return name;
-    QString result = name;
-    result.replace(find, replacement, Qt::CaseSensitive);
-    return result;
+    replaceAllOf(name, find, replacement, out);
 }
 
-QString toUpperSimple(const QString &text)
+void toUpperSimple(const QString &text, QString &out)
 {
-    return mapCaseSimple(text, [](char32_t c) { return QChar::toUpper(c); });
+    mapCaseSimple(
+        text, [](char32_t c) { return QChar::toUpper(c); }, out);
 }
 
-QString toLowerSimple(const QString &text)
+void toLowerSimple(const QString &text, QString &out)
 {
-    return mapCaseSimple(text, [](char32_t c) { return QChar::toLower(c); });
+    mapCaseSimple(
+        text, [](char32_t c) { return QChar::toLower(c); }, out);
 }
 
 } // namespace rules

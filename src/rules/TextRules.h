@@ -8,28 +8,42 @@
 // moves to the end of the pair, so no result holds a lone half.
 namespace rules {
 
+// Each rule writes its result into `out`, replacing what it held, and keeps
+// out's storage: a pass over 100,000 rows reuses one piece of memory instead
+// of allocating a name for each. The forms returning a text are for one name.
+
 // before + name + after.
-QString addBeforeAfter(const QString &name, const QString &before, const QString &after);
+void addBeforeAfter(const QString &name, const QString &before, const QString &after, QString &out);
 
 // Inserts text after the first `position` units of name (a negative position
 // counts as 0; one beyond the end appends).
-QString insertAt(const QString &name, qint32 position, const QString &text);
+void insertAt(const QString &name, qint32 position, const QString &text, QString &out);
 
 // Removes every occurrence of text, left to right without overlapping.
 // An empty text leaves the name as it is.
-QString deleteText(const QString &name, const QString &text);
+void deleteText(const QString &name, const QString &text, QString &out);
 
 // Removes up to `count` units (never more than 50) from the 1-based position
 // `start` on; a start beyond the end leaves the name as it is.
-QString deleteSpan(const QString &name, qint32 start, qint32 count);
+void deleteSpan(const QString &name, qint32 start, qint32 count, QString &out);
 
 // Replaces every occurrence of find, left to right without overlapping; the
 // replacement is never searched again. An empty find leaves the name alone.
-QString replaceText(const QString &name, const QString &find, const QString &replacement);
+void replaceText(const QString &name, const QString &find, const QString &replacement,
+                 QString &out);
 
 // One-to-one case mapping per character: "ß" stays "ß", and the length of the
 // text never changes.
-QString toUpperSimple(const QString &text);
-QString toLowerSimple(const QString &text);
+void toUpperSimple(const QString &text, QString &out);
+void toLowerSimple(const QString &text, QString &out);
+
+// A rule's result as a new text, for a single name:
+// newText(rules::insertAt, name, 3, text).
+template <typename Rule, typename... Args> QString newText(Rule rule, const Args &...args)
+{
+    QString out;
+    rule(args..., out);
+    return out;
+}
 
 } // namespace rules

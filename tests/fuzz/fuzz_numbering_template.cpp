@@ -38,6 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const std::optional<QString> name = numbering.next(base, fullPath);
             const qint64 value = qint64(settings.start) + qint64(i) * settings.increment;
             FUZZ_CHECK(name.has_value() == (value <= std::numeric_limits<qint32>::max()));
+            // However the template is filled, the result is that of replacing
+            // tag by tag.
+            if (name)
+                FUZZ_CHECK(*name ==
+                           rules::expandTemplate(
+                               tmpl.isEmpty() ? QStringLiteral("#") : tmpl,
+                               rules::formatCounter(qint32(value), settings.pad, settings.digits),
+                               base, fullPath));
         }
     }
     return 0;

@@ -337,39 +337,44 @@ private:
         case 0: {
             const QString before = randomFieldText(m_random);
             const QString after = randomFieldText(m_random);
-            pass(u'B', [&](const QString &base, const RenameEntry &) {
-                return rules::addBeforeAfter(base, before, after);
+            pass(u'B', [&](const QString &base, const RenameEntry &, QString &out) {
+                rules::addBeforeAfter(base, before, after, out);
+                return true;
             });
             break;
         }
         case 1: {
             const qint32 position = m_random.between(-2, 300);
             const QString text = randomFieldText(m_random);
-            pass(u'A', [&](const QString &base, const RenameEntry &) {
-                return rules::insertAt(base, position, text);
+            pass(u'A', [&](const QString &base, const RenameEntry &, QString &out) {
+                rules::insertAt(base, position, text, out);
+                return true;
             });
             break;
         }
         case 2: {
             const QString text = m_random.pick(kPieces);
-            pass(u'C', [&](const QString &base, const RenameEntry &) {
-                return rules::deleteText(base, text);
+            pass(u'C', [&](const QString &base, const RenameEntry &, QString &out) {
+                rules::deleteText(base, text, out);
+                return true;
             });
             break;
         }
         case 3: {
             const qint32 start = m_random.between(1, 10);
             const qint32 count = m_random.between(1, 60);
-            pass(u'D', [&](const QString &base, const RenameEntry &) {
-                return rules::deleteSpan(base, start, count);
+            pass(u'D', [&](const QString &base, const RenameEntry &, QString &out) {
+                rules::deleteSpan(base, start, count, out);
+                return true;
             });
             break;
         }
         case 4: {
             const QString find = m_random.pick(kPieces);
             const QString replacement = randomFieldText(m_random);
-            pass(u'E', [&](const QString &base, const RenameEntry &) {
-                return rules::replaceText(base, find, replacement);
+            pass(u'E', [&](const QString &base, const RenameEntry &, QString &out) {
+                rules::replaceText(base, find, replacement, out);
+                return true;
             });
             break;
         }
@@ -384,8 +389,8 @@ private:
             settings.tmpl = m_random.pick(templates);
             rules::Numbering numbering(settings);
             if (numbering.isRunnable()) {
-                pass(u'F', [&](const QString &base, const RenameEntry &row) {
-                    return numbering.next(base, row.fullPath);
+                pass(u'F', [&](const QString &base, const RenameEntry &row, QString &out) {
+                    return numbering.next(base, row.fullPath, out);
                 });
             }
             break;
@@ -399,16 +404,19 @@ private:
             const EcmaRegex regex(m_random.pick(patterns));
             const QString replacement = m_random.pick(replacements);
             ASSERT_TRUE(regex.isValid());
-            pass(u'G', [&](const QString &base, const RenameEntry &) {
-                return regex.replaceAll(base, replacement);
+            pass(u'G', [&](const QString &base, const RenameEntry &, QString &out) {
+                regex.replaceAll(base, replacement, out);
+                return true;
             });
             break;
         }
         case 7: {
             const bool upper = m_random.chance(0.5);
-            pass(upper ? u'H' : u'I', [upper](const QString &base, const RenameEntry &) {
-                return upper ? rules::toUpperSimple(base) : rules::toLowerSimple(base);
-            });
+            pass(upper ? u'H' : u'I',
+                 [upper](const QString &base, const RenameEntry &, QString &out) {
+                     (upper ? rules::toUpperSimple : rules::toLowerSimple)(base, out);
+                     return true;
+                 });
             break;
         }
         case 8: {
@@ -424,8 +432,8 @@ private:
                         row.extension =
                             extension.isEmpty() ? extensionCellOf(row.fullPath) : u'.' + extension;
                     else
-                        row.extension = upper ? rules::toUpperSimple(row.extension)
-                                              : rules::toLowerSimple(row.extension);
+                        row.extension = rules::newText(
+                            upper ? rules::toUpperSimple : rules::toLowerSimple, row.extension);
                     row.previewName = row.originalName;
                     return true;
                 });

@@ -148,3 +148,24 @@ TEST(NumberingRule, ReadsSizeAndDateFromDisk)
     EXPECT_EQ(expandTemplate("#&File", "1", "&Date", file), "1&Date");
     EXPECT_EQ(expandTemplate("&Date&File", "1", "&Date", file), "2020-02-292020-02-29");
 }
+
+TEST(NumberingRule, OnePassFillingMatchesReplacingTagByTag)
+{
+    // Templates with only "#" and "&File" are filled in one pass; the result
+    // must be what replacing "#" and then "&File" over the whole text gives.
+    const QStringList templates = {"#",      "&File",   "&File_#",    "#&File#",
+                                   "&&File", "&Fi#le",  "&File&File", "&Fil",
+                                   "##&F",   "a&file#", "&File&Fil",  "#&#File"};
+    const QStringList bases = {"photo", "has#hash", "has&File", "", "&"};
+    for (const QString &tmpl : templates) {
+        for (const QString &base : bases) {
+            Numbering numbering({9, 2, 3, true, tmpl});
+            QString out = "left over";
+            for (const qint32 counter : {9, 11}) {
+                ASSERT_TRUE(numbering.next(base, "/d/x", out));
+                EXPECT_EQ(out, expandTemplate(tmpl, formatCounter(counter, true, 3), base, "/d/x"))
+                    << qPrintable(tmpl) << " " << qPrintable(base);
+            }
+        }
+    }
+}
