@@ -86,5 +86,3 @@ void BM_FindTypeF(benchmark::State &state)
 BENCHMARK(BM_FindTypeF)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-
