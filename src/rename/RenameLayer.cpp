@@ -82,6 +82,20 @@ bool hasNul(const QString &path)
     return path.contains(QChar(u'\0'));
 }
 
+// Both paths as the system gets them; false when either cannot be given.
+bool encodeBoth(const QString &from, const QString &to, QByteArray &nativeFrom,
+                QByteArray &nativeTo)
+{
+    return appendNativePath(nativeFrom, from) && appendNativePath(nativeTo, to);
+}
+
+std::optional<RenameFailure> failureOf(int err)
+{
+    if (err == 0)
+        return std::nullopt;
+    return failureFromErrno(err);
+}
+
 } // namespace
 
 RenameFailure failureFromErrno(int code)
@@ -127,12 +141,26 @@ bool isSameEntryCaseChange(const QString &from, const QString &to)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+bool appendNativePath(QByteArray &out, const QString &path)
+{
+    // A NUL would cut the native path short and name another entry.
+    if (path.isEmpty() || hasNul(path))
+        return false;
+    QStringEncoder toUtf8(QStringEncoder::Utf8);
+    const qsizetype start = out.size();
+    out.resize(start + toUtf8.requiredSpace(path.size()) + 1);
+    char *end = toUtf8.appendToBuffer(out.data() + start, path);
+    *end++ = '\0';
+    out.truncate(end - out.constData());
+    return true;
+}
+
 std::optional<RenameFailure> renameViaTemporary(const QString &from, const QString &to)
 {
-    if (hasNul(from) || hasNul(to))
+    QByteArray source;
+    QByteArray target;
+    if (!encodeBoth(from, to, source, target))
         return failureFromErrno(EINVAL);
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
     const QString folder = folderPrefix(from);
 
     QByteArray temporary;
@@ -155,51 +183,20 @@ std::optional<RenameFailure> renameViaTemporary(const QString &from, const QStri
     return failureFromErrno(err);
 }
 
-bool appendNativePath(QByteArray &out, const QString &path)
-{
-    // A NUL would cut the native path short and name another entry.
-    if (path.isEmpty() || hasNul(path))
-        return false;
-    QStringEncoder toUtf8(QStringEncoder::Utf8);
-    const qsizetype start = out.size();
-    out.resize(start + toUtf8.requiredSpace(path.size()) + 1);
-    char *end = toUtf8.appendToBuffer(out.data() + start, path);
-    *end++ = '\0';
-    out.truncate(end - out.constData());
-    return true;
-}
-
-namespace {
-
-// Runs a native rename on the two paths; 0 or the errno of the failure.
-int renameNative(const QString &from, const QString &to, int (*rename)(const char *, const char *))
+std::optional<RenameFailure> renameWithoutNoReplaceFlag(const QString &from, const QString &to)
 {
     QByteArray nativeFrom;
     QByteArray nativeTo;
-    if (!appendNativePath(nativeFrom, from) || !appendNativePath(nativeTo, to))
-        return EINVAL;
-    return rename(nativeFrom.constData(), nativeTo.constData());
-}
-
-std::optional<RenameFailure> failureOf(int err)
-{
-    if (err == 0)
-        return std::nullopt;
-    return failureFromErrno(err);
-}
-
-} // namespace
-
-std::optional<RenameFailure> renameWithoutNoReplaceFlag(const QString &from, const QString &to)
-{
-    return failureOf(renameNative(from, to, renameWithoutFlag));
+    if (!encodeBoth(from, to, nativeFrom, nativeTo))
+        return failureFromErrno(EINVAL);
+    return failureOf(renameWithoutFlag(nativeFrom.constData(), nativeTo.constData()));
 }
 
 std::optional<RenameFailure> renameOnDisk(const QString &from, const QString &to)
 {
     QByteArray nativeFrom;
     QByteArray nativeTo;
-    if (!appendNativePath(nativeFrom, from) || !appendNativePath(nativeTo, to))
+    if (!encodeBoth(from, to, nativeFrom, nativeTo))
         return failureFromErrno(EINVAL);
     return renameEncodedOnDisk(from, to, nativeFrom.constData(), nativeTo.constData());
 }

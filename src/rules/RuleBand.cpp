@@ -96,6 +96,12 @@ QLabel *makeLabel(const QString &text, QWidget *parent)
     return new QLabel(text, parent);
 }
 
+void addInOrder(QLayout *layout, std::initializer_list<QWidget *> widgets)
+{
+    for (QWidget *widget : widgets)
+        layout->addWidget(widget);
+}
+
 // Fills a drop-down list without running any rule and without picking an
 // item: the box keeps the text it had.
 void fillItems(QComboBox *box, const QStringList &items)
@@ -187,14 +193,10 @@ void RuleBand::buildAddFrame()
     m_addCheck->setObjectName(QStringLiteral("添加check"));
     m_addPosition = makeComboBox(QStringLiteral("添加combox1"), frame);
     m_insertText = makeLineEdit(QStringLiteral("ZfText"), frame);
-    layout->addWidget(makeLabel(QStringLiteral("文本前添加"), frame));
-    layout->addWidget(m_beforeText);
-    layout->addWidget(makeLabel(QStringLiteral("文本后添加"), frame));
-    layout->addWidget(m_afterText);
-    layout->addWidget(m_addCheck);
-    layout->addWidget(m_addPosition);
-    layout->addWidget(makeLabel(QStringLiteral("字符后添加"), frame));
-    layout->addWidget(m_insertText);
+    addInOrder(layout,
+               {makeLabel(QStringLiteral("文本前添加"), frame), m_beforeText,
+                makeLabel(QStringLiteral("文本后添加"), frame), m_afterText, m_addCheck,
+                m_addPosition, makeLabel(QStringLiteral("字符后添加"), frame), m_insertText});
 
     connect(m_beforeText, &QLineEdit::textChanged, this, &RuleBand::runAddBeforeAfter);
     connect(m_afterText, &QLineEdit::textChanged, this, &RuleBand::runAddBeforeAfter);
@@ -216,13 +218,10 @@ void RuleBand::buildDeleteFrame()
     m_deleteCheck->setObjectName(QStringLiteral("删除check"));
     m_deleteStart = makeComboBox(QStringLiteral("删除combox1"), frame);
     m_deleteCount = makeComboBox(QStringLiteral("删除combox2"), frame);
-    layout->addWidget(makeLabel(QStringLiteral("删除文件名中"), frame));
-    layout->addWidget(m_deleteText);
-    layout->addWidget(m_deleteCheck);
-    layout->addWidget(m_deleteStart);
-    layout->addWidget(makeLabel(QStringLiteral("个字符开始 删除"), frame));
-    layout->addWidget(m_deleteCount);
-    layout->addWidget(makeLabel(QStringLiteral("个字符"), frame));
+    addInOrder(layout,
+               {makeLabel(QStringLiteral("删除文件名中"), frame), m_deleteText, m_deleteCheck,
+                m_deleteStart, makeLabel(QStringLiteral("个字符开始 删除"), frame), m_deleteCount,
+                makeLabel(QStringLiteral("个字符"), frame)});
 
     connect(m_deleteText, &QLineEdit::textChanged, this, &RuleBand::runDeleteText);
     connect(m_deleteCheck, &QCheckBox::toggled, this, &RuleBand::runDeleteSpan);
@@ -242,10 +241,8 @@ void RuleBand::buildReplaceFrame()
     auto *layout = frame->layout();
     m_findText = makeLineEdit(QStringLiteral("FindText"), frame);
     m_replaceText = makeLineEdit(QStringLiteral("ReplaceText"), frame);
-    layout->addWidget(makeLabel(QStringLiteral("把文件名中的"), frame));
-    layout->addWidget(m_findText);
-    layout->addWidget(makeLabel(QStringLiteral("替换成"), frame));
-    layout->addWidget(m_replaceText);
+    addInOrder(layout, {makeLabel(QStringLiteral("把文件名中的"), frame), m_findText,
+                        makeLabel(QStringLiteral("替换成"), frame), m_replaceText});
 
     connect(m_findText, &QLineEdit::textChanged, this, [this](const QString &text) {
         if (!text.isEmpty())
@@ -271,15 +268,10 @@ void RuleBand::buildNumberingFrame()
         QStringLiteral("需在起始值和增值中有内容时才生效,模板可任意组合 如 &File&Size"));
     QLabel *templateLabel = makeLabel(QStringLiteral("模板"), frame);
     templateLabel->setObjectName(QStringLiteral("Label11"));
-    layout->addWidget(makeLabel(QStringLiteral("起始值"), frame));
-    layout->addWidget(m_numberStart);
-    layout->addWidget(makeLabel(QStringLiteral("增值"), frame));
-    layout->addWidget(m_numberIncrement);
-    layout->addWidget(makeLabel(QStringLiteral("位数"), frame));
-    layout->addWidget(m_numberDigits);
-    layout->addWidget(m_numberPad);
-    layout->addWidget(templateLabel);
-    layout->addWidget(m_numberTemplate);
+    addInOrder(layout, {makeLabel(QStringLiteral("起始值"), frame), m_numberStart,
+                        makeLabel(QStringLiteral("增值"), frame), m_numberIncrement,
+                        makeLabel(QStringLiteral("位数"), frame), m_numberDigits, m_numberPad,
+                        templateLabel, m_numberTemplate});
 
     connect(m_numberPad, &QCheckBox::toggled, this, &RuleBand::runNumbering);
     for (QComboBox *box : {m_numberStart, m_numberIncrement, m_numberDigits, m_numberTemplate})
@@ -326,31 +318,23 @@ void RuleBand::buildWholeFrame()
     m_nameLower = option(QStringLiteral("整体Op2"), QStringLiteral("文件名全部小写"));
     m_extensionUpper = option(QStringLiteral("后缀Op1"), QStringLiteral("后缀名改成大写"));
     m_extensionLower = option(QStringLiteral("后缀Op2"), QStringLiteral("后缀名改成小写"));
-    layout->addWidget(makeLabel(QStringLiteral("文件名改成"), frame));
-    layout->addWidget(m_wholeText);
-    layout->addWidget(makeLabel(QStringLiteral("后缀名统一改成"), frame));
-    layout->addWidget(m_extensionText);
-    for (QRadioButton *button : {m_nameUpper, m_nameLower, m_extensionUpper, m_extensionLower})
-        layout->addWidget(button);
+    addInOrder(layout, {makeLabel(QStringLiteral("文件名改成"), frame), m_wholeText,
+                        makeLabel(QStringLiteral("后缀名统一改成"), frame), m_extensionText});
+    addInOrder(layout, {m_nameUpper, m_nameLower, m_extensionUpper, m_extensionLower});
 
     connect(m_wholeText, &QLineEdit::textChanged, this, &RuleBand::runWholeName);
     connect(m_extensionText, &QLineEdit::textChanged, this, &RuleBand::runExtensionName);
-    connect(m_nameUpper, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            runNameUpper(true);
-    });
-    connect(m_nameLower, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            runNameUpper(false);
-    });
-    connect(m_extensionUpper, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            runExtensionCase(true);
-    });
-    connect(m_extensionLower, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            runExtensionCase(false);
-    });
+    // Option buttons run their rule when chosen, not when another is.
+    const auto onChosen = [this](QRadioButton *button, auto run) {
+        connect(button, &QRadioButton::toggled, this, [run](bool on) {
+            if (on)
+                run();
+        });
+    };
+    onChosen(m_nameUpper, [this] { runNameUpper(true); });
+    onChosen(m_nameLower, [this] { runNameUpper(false); });
+    onChosen(m_extensionUpper, [this] { runExtensionCase(true); });
+    onChosen(m_extensionLower, [this] { runExtensionCase(false); });
     clearOnDoubleClick(m_wholeText);
     clearOnDoubleClick(m_extensionText);
 }
