@@ -10,130 +10,53 @@ class TestSingleRenameDialog : public QObject
 {
     Q_OBJECT
 
-private:
-    FileListModel m_model;
-    QPointer<SingleRenameDialog> m_dialog;
-
-    QLineEdit *text() const { return m_dialog->findChild<QLineEdit *>("Text1"); }
-    void click(const char *name) const
-    {
-        QTest::mouseClick(m_dialog->findChild<QPushButton *>(QString::fromLatin1(name)),
-                          Qt::LeftButton);
-    }
-    bool closedAndDeleted() const
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return m_dialog.isNull();
-    }
-    QString preview(int row) const { return m_model.entry(row).previewName; }
-
 private Q_SLOTS:
-    void init()
+    void writesTheRowItWasOpenedForAndNothingElse()
     {
-        m_model.clear();
-        m_model.appendPaths({"/d/a/report.txt", "/d/a/photo.jpg", "/d/a/notes.md"});
-        m_dialog = new SingleRenameDialog(m_model);
-    }
+        FileListModel model;
+        model.appendPaths({"/d/a/report.txt", "/d/a/photo.jpg", "/d/a/notes.md"});
+        model.setCell(1, RenameEntry::PreviewName, "holiday");
+        QPointer<SingleRenameDialog> dialog;
+        QLineEdit *text = nullptr;
+        const auto open = [&](int row) { // a closed dialog deletes itself
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            if (!dialog)
+                dialog = new SingleRenameDialog(model);
+            dialog->openFor(row);
+            text = dialog->findChild<QLineEdit *>("Text1");
+        };
+        const auto click = [&](const char *name) {
+            QTest::mouseClick(dialog->findChild<QPushButton *>(name), Qt::LeftButton);
+        };
+        const auto previews = [&] {
+            return model.entry(0).previewName + u'|' + model.entry(1).previewName;
+        };
 
-    void cleanup() { delete m_dialog.data(); }
+        open(1);
+        open(0); // opened again while open: refilled for that row, all selected
+        QCOMPARE(text->selectedText(), QStringLiteral("report"));
+        QTest::keyClicks(text, " new.txt "); // kept as typed
+        model.setSort(RenameEntry::OriginalName, Qt::AscendingOrder);
+        QVERIFY(model.moveRowTo(2, 1)); // notes, report, photo
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(previews() + u'|' + model.entry(2).previewName,
+                 QStringLiteral("| new.txt |holiday"));
 
-    void opensWithTheNameFullySelected()
-    {
-        m_model.setCell(1, RenameEntry::PreviewName, "holiday");
-        m_dialog->openFor(0);
-        QVERIFY(m_dialog->isVisible());
-        QCOMPARE(m_dialog->windowTitle(), QStringLiteral("单个文件重命名"));
-        QCOMPARE(text()->text(), QStringLiteral("report"));
-        QCOMPARE(text()->selectedText(), QStringLiteral("report"));
-
-        // Opened again while open: refilled for the new row.
-        m_dialog->openFor(1);
-        QCOMPARE(text()->text(), QStringLiteral("holiday"));
-        QCOMPARE(text()->selectionStart(), 0);
-        QCOMPARE(text()->selectedText(), QStringLiteral("holiday"));
-        click("Command1");
-        QCOMPARE(preview(1), QStringLiteral("holiday"));
-        QCOMPARE(preview(0), QString());
-    }
-
-    void acceptWritesTheTypedNameAsIs()
-    {
-        m_dialog->openFor(0);
-        QTest::keyClicks(text(), " new.txt ");
-        click("Command1");
-        QCOMPARE(preview(0), QStringLiteral(" new.txt "));
-        QCOMPARE(m_model.entry(0).extension, QStringLiteral(".txt"));
-        QCOMPARE(m_model.entry(0).tempName, QStringLiteral("report"));
-        QVERIFY(closedAndDeleted());
-    }
-
-    void unchangedTextSetsTheOriginalName()
-    {
-        m_dialog->openFor(2);
-        QTest::keyClick(text(), Qt::Key_Return);
-        QCOMPARE(preview(2), QStringLiteral("notes"));
-        QVERIFY(closedAndDeleted());
-    }
-
-    // The dialog writes the row it was opened for, wherever a sort or a
-    // manual move has taken it meanwhile.
-    void writesTheRowItWasOpenedFor()
-    {
-        m_dialog->openFor(0); // "report"
-        QTest::keyClicks(text(), "summary");
-        m_model.setSort(RenameEntry::OriginalName, Qt::AscendingOrder);
-        QCOMPARE(m_model.entry(0).originalName, QStringLiteral("notes"));
-        QVERIFY(m_model.moveRowTo(2, 1));
-        click("Command1");
-        QCOMPARE(m_model.entry(1).originalName, QStringLiteral("report"));
-        QCOMPARE(preview(1), QStringLiteral("summary"));
-        QCOMPARE(preview(0) + preview(2), QString());
-    }
-
-    void removedRowGetsNothing()
-    {
-        m_dialog->openFor(1);
-        QTest::keyClicks(text(), "gone");
-        m_model.removeRowsAt({1});
-        click("Command1");
-        QCOMPARE(m_model.count(), 2);
-        QCOMPARE(preview(0), QString());
-        QCOMPARE(preview(1), QString());
-        QVERIFY(closedAndDeleted());
-    }
-
-    void clearedTextClosesWithoutWriting()
-    {
-        m_model.setCell(0, RenameEntry::PreviewName, "kept");
-        m_dialog->openFor(0);
-        QTest::mouseDClick(text(), Qt::LeftButton);
-        QCOMPARE(text()->text(), QString());
-        click("Command1");
-        QCOMPARE(preview(0), QStringLiteral("kept"));
-        QVERIFY(closedAndDeleted());
-    }
-
-    void cancelAndEscapeWriteNothing()
-    {
-        m_dialog->openFor(0);
-        QTest::keyClicks(text(), "x");
-        click("Command2");
-        QCOMPARE(preview(0), QString());
-        QVERIFY(closedAndDeleted());
-
-        m_dialog = new SingleRenameDialog(m_model);
-        m_dialog->openFor(1);
-        QTest::keyClicks(text(), "y");
-        QTest::keyClick(text(), Qt::Key_Escape);
-        QCOMPARE(preview(1), QString());
-        QVERIFY(closedAndDeleted());
-    }
-
-    void rowOutOfRangeIsIgnored()
-    {
-        m_dialog->openFor(7);
-        m_dialog->openFor(-1);
-        QVERIFY(!m_dialog->isVisible());
+        // Nothing for a row removed meanwhile, a text emptied by a double
+        // click, an Escape, or a cancel.
+        for (int way = 0; way < 4; ++way) {
+            open(1);
+            QTest::keyClicks(text, "x");
+            if (way == 0)
+                model.removeRowsAt({1});
+            if (way == 1)
+                QTest::mouseDClick(text, Qt::LeftButton);
+            if (way == 2)
+                QTest::keyClick(text, Qt::Key_Escape);
+            else
+                click(way == 3 ? "Command2" : "Command1");
+            QCOMPARE(previews(), QStringLiteral("|holiday"));
+        }
     }
 };
 

@@ -1,0 +1,60 @@
+#include "list/FileListModel.h"
+#include "list/PathPart.h"
+#include "support/WidgetSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(PathPart, SplitsAtTheLastSlashAndTheLastDotOfTheName)
+{
+    // path, then file name, base name, extension, drive, parent
+    const QStringList cases[] = {{"/d/v1.2/a.tar.gz", "a.tar.gz", "a.tar", "gz", "", "/d/v1.2"},
+                                 {"/d/v1.2/README", "README", "README", "", "", "/d/v1.2"},
+                                 {"/top", "top", "top", "", "", ""}};
+    for (const QStringList &c : cases)
+        for (int selector = 0; selector < 5; ++selector)
+            EXPECT_EQ(PathPart(c[0], selector), c[selector + 1]) << c[0].toStdString() << selector;
+
+    // A trailing dot stays in the extension cell: an unchanged name reassembles.
+    const RenameEntry notes = FileListModel::entryFromPath("/d/notes.");
+    EXPECT_EQ(notes.originalName + "|" + notes.extension, "notes|.");
+}
+
+TEST(FileListModel, SortIsStableAndCaseInsensitive)
+{
+    // Non-ASCII folding, Deseret (cased, beyond the BMP), a lone surrogate, case-only ties.
+    QStringList names =
+        QString::fromUtf8("b B a Ä ä straße STRASSE Ǆ ǆ ǅ Σ ς σ İ i ı 𐐀x 𐐨").split(u' ');
+    names << QString(QChar(0xD800)) << "";
+    FileListModel model;
+    for (int i = 0; i < names.size(); ++i)
+        model.appendPaths({QStringLiteral("/p%1/").arg(i) + names.at(i) + ".txt"});
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        QStringList expected = names;
+        std::stable_sort(expected.begin(), expected.end(), [&](const QString &a, const QString &b) {
+            const int c = QString::compare(a, b, Qt::CaseInsensitive);
+            return order == Qt::AscendingOrder ? c < 0 : c > 0;
+        });
+        model.setSort(RenameEntry::OriginalName, order);
+        EXPECT_EQ(testsupport::columnOf(model, RenameEntry::OriginalName), expected);
+        // Every row moved whole: its path still ends in its name.
+        for (const RenameEntry &e : model.entries())
+            EXPECT_TRUE(e.fullPath.endsWith("/" + e.originalName + ".txt"));
+    }
+}
+
+TEST(FileListModel, RemovesManyScatteredRowsExactly)
+{
+    // Over sixteen runs, some given twice or out of range: the one-pass compaction.
+    FileListModel model;
+    QStringList paths;
+    for (int i = 0; i < 100; ++i)
+        paths << QStringLiteral("/p/f%1.txt").arg(i);
+    model.appendPaths(paths);
+    std::vector<int> rows = {99, -1, 100};
+    for (int i = 0; i < 100; i += 3)
+        rows.push_back(i);
+    model.removeRowsAt(rows);
+    for (int i = 99; i >= 0; i -= 3)
+        paths.removeAt(i);
+    EXPECT_EQ(testsupport::columnOf(model, RenameEntry::FullPath), paths);
+}
