@@ -9,6 +9,7 @@
 #include "list/FileListView.h"
 #include "list/ListExport.h"
 #include "list/PathPart.h"
+#include "rename/LivePlan.h"
 #include "rename/RenameBatch.h"
 #include "rename/RenameLayer.h"
 #include "rename/RenameProgress.h"
@@ -54,6 +55,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(kTitle);
     setWindowIcon(pencilIcon());
     m_model = new FileListModel(this);
+    m_livePlan = new LivePlan(*m_model, this);
     createMenus();
     createCentralArea();
 
@@ -181,6 +183,14 @@ void Form1::createCentralArea()
     m_messageLabel = new QLabel(m_statusStrip);
     m_messageLabel->setObjectName(QStringLiteral("ts"));
     m_messageLabel->setGeometry(twips.rect(3030, 120, 6135, 405));
+    // What the plan foresees, beside the messages: how many rows will fail.
+    m_planLabel = new QLabel(m_statusStrip);
+    m_planLabel->setObjectName(QStringLiteral("planLabel"));
+    m_planLabel->setGeometry(twips.rect(9300, 120, 4500, 405));
+    connect(m_livePlan, &LivePlan::failuresChanged, this, [this](int failures) {
+        m_planLabel->setText(failures > 0 ? QStringLiteral("%1 个文件将无法更名").arg(failures)
+                                          : QString());
+    });
 
     m_hint = new QGroupBox(QStringLiteral("拖动文件到列表中或点击下方按钮获取"), central);
     m_hint->setObjectName(QStringLiteral("提示"));
@@ -192,6 +202,15 @@ void Form1::createCentralArea()
     hintLayout->addWidget(scanButton);
     connect(scanButton, &QPushButton::clicked, this, [this] { showFolderScan(); });
     m_hint->raise();
+}
+
+bool Form1::event(QEvent *event)
+{
+    // Back from another window, perhaps the file manager: what changed on
+    // disk meanwhile changes what the plan foresees.
+    if (event->type() == QEvent::WindowActivate)
+        m_livePlan->refreshDisk();
+    return QMainWindow::event(event);
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
@@ -237,12 +256,17 @@ void Form1::hideHint()
     m_hint->hide();
 }
 
-void Form1::addDroppedPaths(const QStringList &paths)
+void Form1::addDroppedPaths(const QStringList &dropped)
 {
-    if (paths.size() == 1 && isFolder(paths.front())) {
-        showFolderScan(paths.front());
+    if (dropped.size() == 1 && isFolder(dropped.front())) {
+        showFolderScan(dropped.front());
         return;
     }
+    // "a//b" and "a/./b" are "a/b": one entry, one row.
+    QStringList paths;
+    paths.reserve(dropped.size());
+    for (const QString &path : dropped)
+        paths.push_back(cleanedPath(path));
     const PathIndex::Accepted accepted = m_pathIndex.accept(paths);
     if (accepted.hadDuplicates)
         setMessage(kAlreadyAdded);
@@ -276,8 +300,12 @@ void Form1::startRenaming()
         setMessage(QStringLiteral("还未添加文件"));
         return;
     }
-    const BatchResult result =
-        runRenameBatch(*m_model, renameOnDisk, renamingProgressIn(m_messageLabel));
+    BatchResult result;
+    {
+        const LivePlan::Pause pause(*m_livePlan);
+        result = runRenameBatch(*m_model, m_livePlan->disk(), renameOnDisk,
+                                renamingProgressIn(m_messageLabel));
+    }
     if (result.succeeded > 0)
         m_undoAction->setVisible(true);
     setMessage(summaryText(result));
@@ -295,8 +323,12 @@ void Form1::undoLastRenaming()
         setMessage(QStringLiteral("还未添加文件"));
         return;
     }
-    const BatchResult result =
-        runUndoBatch(*m_model, renameOnDisk, renamingProgressIn(m_messageLabel));
+    BatchResult result;
+    {
+        const LivePlan::Pause pause(*m_livePlan);
+        result = runUndoBatch(*m_model, m_livePlan->disk(), renameOnDisk,
+                              renamingProgressIn(m_messageLabel));
+    }
     m_undoAction->setVisible(false);
     setMessage(summaryText(result));
 }

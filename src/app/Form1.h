@@ -9,6 +9,7 @@ class AboutDialog;
 class ExistingRulesDialog;
 class FileListModel;
 class FolderScanDialog;
+class LivePlan;
 class SingleRenameDialog;
 class FileListView;
 class QAction;
@@ -35,6 +36,7 @@ public:
     void addDroppedPaths(const QStringList &paths);
 
 protected:
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
@@ -71,12 +73,14 @@ private:
     void hideHint();
 
     FileListModel *m_model = nullptr;
+    LivePlan *m_livePlan = nullptr;
     FileListView *m_list = nullptr;
     RuleBand *m_rules = nullptr;
     QPushButton *m_renameButton = nullptr;
     QGroupBox *m_statusStrip = nullptr;
     QLabel *m_countLabel = nullptr;
     QLabel *m_messageLabel = nullptr;
+    QLabel *m_planLabel = nullptr;
     QGroupBox *m_hint = nullptr;
     QMenu *m_listMenu = nullptr;
     QAction *m_undoAction = nullptr;

@@ -1,6 +1,7 @@
 #include "list/FileListModel.h"
 
 #include "list/PathPart.h"
+#include "list/WarningIcon.h"
 
 #include <QBrush>
 #include <QColor>
@@ -110,7 +111,7 @@ void FileListModel::appendPaths(const QStringList &paths)
     beginInsertRows({}, first, first + static_cast<int>(paths.size()) - 1);
     reserveMore(static_cast<size_t>(paths.size()));
     for (const QString &path : paths)
-        m_rows.push_back(entryFromPath(path));
+        m_rows.push_back(entryFromPath(cleanedPath(path)));
     endInsertRows();
 }
 
@@ -318,6 +319,25 @@ void FileListModel::rebaseInside(const QString &oldFolder, const QString &newFol
     });
 }
 
+void FileListModel::planMarksChanged(int first, int last)
+{
+    first = std::max(first, 0);
+    last = std::min(last, count() - 1);
+    if (first <= last)
+        Q_EMIT dataChanged(index(first, RenameEntry::PreviewName),
+                           index(last, RenameEntry::PreviewName),
+                           {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+QIcon FileListModel::warningIcon() const
+{
+    // The desktop's own warning sign where its icon theme has one; else a
+    // yellow triangle of our own, so that every platform shows a mark.
+    if (m_warningIcon.isNull())
+        m_warningIcon = QIcon::fromTheme(QStringLiteral("dialog-warning"), drawnWarningIcon());
+    return m_warningIcon;
+}
+
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : count();
@@ -335,8 +355,18 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     const RenameEntry &e = m_rows[static_cast<size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return e.cell(index.column());
+    case Qt::ToolTipRole:
+        // The preview cell says what the plan foresees for the row instead.
+        if (index.column() == RenameEntry::PreviewName) {
+            const QString tip = planMarkToolTip(e.mark);
+            return tip.isEmpty() ? QVariant() : QVariant(tip);
+        }
+        return e.cell(index.column());
+    case Qt::DecorationRole:
+        if (index.column() == RenameEntry::PreviewName && e.mark.isFailure())
+            return warningIcon();
+        return {};
     case Qt::CheckStateRole:
         if (index.column() == 0)
             return e.checked ? Qt::Checked : Qt::Unchecked;

@@ -3,6 +3,7 @@
 #include "list/RenameEntry.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QStringList>
 
 #include <algorithm>
@@ -46,6 +47,18 @@ public:
         if (first >= 0)
             Q_EMIT dataChanged(index(first, firstColumn), index(last, lastColumn));
     }
+
+    // Writes what a row holds besides its cells (where its entry is on disk,
+    // the plan's mark) without telling the view: fn(RenameEntry &, int row).
+    template <typename Fn> void updateRowState(int first, int last, Fn &&fn)
+    {
+        for (int row = std::max(first, 0); row <= last && row < count(); ++row)
+            fn(m_rows[static_cast<size_t>(row)], row);
+    }
+
+    // The plan marks of rows [first, last] changed: the preview cells there
+    // show another icon and tooltip.
+    void planMarksChanged(int first, int last);
 
     // Gathers edits of single rows made one after another, as a rename batch
     // makes them, and tells the view once, when it goes: one dataChanged over
@@ -128,9 +141,11 @@ public:
 
 private:
     void reserveMore(size_t rows);
+    QIcon warningIcon() const;
     void repackNames();
 
     std::vector<RenameEntry> m_rows;
+    mutable QIcon m_warningIcon;
     bool m_sortEnabled = false;
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -55,6 +55,36 @@ QString extensionCellOf(const QString &path)
     return name.mid(dot);
 }
 
+QString cleanedPath(const QString &path)
+{
+    // Most paths are clean already: they are given back without a copy.
+    const auto isSeparator = [](QChar c) { return c == QLatin1Char('/'); };
+    bool clean = !path.endsWith(QLatin1Char('/')) || path.size() == 1;
+    for (qsizetype i = 0; clean && i + 1 < path.size(); ++i) {
+        if (!isSeparator(path.at(i)))
+            continue;
+        const QChar next = path.at(i + 1);
+        if (isSeparator(next) ||
+            (next == QLatin1Char('.') && (i + 2 == path.size() || isSeparator(path.at(i + 2)))))
+            clean = false;
+    }
+    if (clean)
+        return path;
+
+    QString out;
+    out.reserve(path.size());
+    if (path.startsWith(QLatin1Char('/')))
+        out.append(QLatin1Char('/'));
+    for (const QStringView part : QStringView(path).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (!out.isEmpty() && !out.endsWith(QLatin1Char('/')))
+            out.append(QLatin1Char('/'));
+        out.append(part);
+    }
+    return out.isEmpty() ? QStringLiteral(".") : out;
+}
+
 bool isFolder(const QString &path)
 {
     if (path.isEmpty())

@@ -18,6 +18,11 @@ inline QString PathPart(const QString &path, PathSelector selector)
 // leaves the name alone gives back the same name.
 QString extensionCellOf(const QString &path);
 
+// The path without doubled separators, "." components or a trailing
+// separator ("/a//b/./c/" gives "/a/b/c"). ".." and symbolic links are left
+// as they are: resolving them from the text alone could name another entry.
+QString cleanedPath(const QString &path);
+
 // True when a folder exists at the path (symbolic links are followed).
 bool isFolder(const QString &path);
 

@@ -2,11 +2,12 @@
 
 #include "list/FileListModel.h"
 #include "list/PathPart.h"
+#include "rename/DiskView.h"
+#include "rename/RenamePlan.h"
 
 #include <QSet>
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <optional>
 #include <vector>
@@ -85,100 +86,6 @@ private:
     QString m_lastAdded;
 };
 
-// A set of paths for a batch that looks up every row and adds most: a flat
-// table sized once, of 64-bit slots that each hold part of a path's hash
-// beside its place in the list of paths. A QSet of the path texts cost as
-// much as the rename itself on a fast disk; callers pass the hash, which
-// they need more than once.
-class PathSet
-{
-public:
-    explicit PathSet(size_t capacity) : m_capacity(capacity) {}
-
-    void add(const QString &path, size_t hash)
-    {
-        if (m_slots.empty())
-            m_slots.assign(std::bit_ceil(m_capacity * 2 + 16), 0);
-        m_paths.push_back(path);
-        insert(m_paths.size() - 1, hash);
-    }
-
-    bool contains(const QString &path, size_t hash) const
-    {
-        if (m_paths.empty())
-            return false;
-        for (size_t i = hash & mask();; i = (i + 1) & mask()) {
-            const quint64 slot = m_slots[i];
-            if (slot == 0)
-                return false;
-            if (quint32(slot >> 32) == tagOf(hash) && m_paths[quint32(slot) - 1] == path)
-                return true;
-        }
-    }
-
-    void clear()
-    {
-        if (m_paths.empty())
-            return;
-        m_paths.clear();
-        std::fill(m_slots.begin(), m_slots.end(), 0);
-    }
-
-    // The paths inside a renamed folder are now below its new name.
-    void follow(const QString &oldFolder, const QString &newFolder)
-    {
-        const QString prefix = oldFolder + QLatin1Char('/');
-        bool moved = false;
-        for (QString &path : m_paths) {
-            if (path.startsWith(prefix)) {
-                path.replace(0, oldFolder.size(), newFolder);
-                moved = true;
-            }
-        }
-        if (!moved)
-            return;
-        std::fill(m_slots.begin(), m_slots.end(), 0);
-        for (size_t i = 0; i < m_paths.size(); ++i)
-            insert(i, qHash(m_paths[i]));
-    }
-
-private:
-    static quint32 tagOf(size_t hash) { return quint32(quint64(hash) >> 32) | 1; }
-    size_t mask() const { return m_slots.size() - 1; }
-
-    void insert(size_t index, size_t hash)
-    {
-        size_t i = hash & mask();
-        while (m_slots[i] != 0)
-            i = (i + 1) & mask();
-        m_slots[i] = (quint64(tagOf(hash)) << 32) | quint32(index + 1);
-    }
-
-    const size_t m_capacity;
-    std::vector<quint64> m_slots;
-    std::vector<QString> m_paths;
-};
-
-// A new name must stay a name: with a separator or a NUL it would move the
-// entry elsewhere, and "." or ".." name the folders themselves.
-bool isPlainName(QStringView name)
-{
-    if (name.contains(QLatin1Char('/')) || name.contains(QChar(u'\0')) ||
-        name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    // Half of a surrogate pair has no bytes on disk: it would be written as
-    // another character than the row shows.
-    const qsizetype size = name.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = name.at(i);
-        if (c.isHighSurrogate() && i + 1 < size && name.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            return false;
-    }
-    return true;
-}
-
 QString parentFolderOf(const QString &path)
 {
     const QString parent = PathPart(path, PathSelector::Parent);
@@ -198,30 +105,55 @@ void assignSharing(QString &cell, QStringView text, const QString &likely)
         cell = text.toString();
 }
 
-// One position of a batch, planned before the disk is touched.
-struct PlannedRename
+// The result text of a row the plan refused: what the disk would have said
+// where it would have said it, and words of our own where the disk cannot
+// tell (it would have renamed another file).
+QString refusalText(const PlanMark &mark)
 {
-    enum class Action : quint8 { Skip, Refuse, Rename };
+    switch (mark.reason) {
+    case PlanReason::BadName:
+        return failureText(failureFromErrno(EINVAL));
+    case PlanReason::NameTooLong:
+        return failureText(failureFromErrno(ENAMETOOLONG));
+    case PlanReason::SourceMissing:
+        return failureText(failureFromErrno(ENOENT));
+    case PlanReason::SourceReplaced:
+        return QStringLiteral("！！失败 这个位置已是另一个文件，没有改动");
+    case PlanReason::SameFile:
+        return QStringLiteral("！！失败 同一个文件已由上面的一行改名");
+    default:
+        return failureText(failureFromErrno(EEXIST));
+    }
+}
 
+// One row of a chunk: the plan's verdict and, for a rename, the paths.
+struct Step
+{
     int row = -1;
-    Action action = Action::Skip;
-    // `from` may be a folder holding other rows: the rows after it are
-    // planned only once they have followed it to its new name.
+    RowVerdict verdict;
+    int toFolder = -1;
     bool mayHoldRows = false;
-    // An earlier row of this chunk plans to move its entry to `from`.
-    bool fromPlannedAsTarget = false;
     QString from;
     QString to;
-    size_t toHash = 0;
     qsizetype nativeFrom = -1; // offsets of the system's bytes in the chunk's buffer
     qsizetype nativeTo = -1;
     std::optional<RenameFailure> failure;
 };
 
+// A successful rename, to be told to the disk view once the batch is over
+// (the planner reads the listings as they were when it started).
+struct Move
+{
+    int row;
+    int folder;
+    int entry;
+    int toFolder;
+};
+
 // Carries out one batch over the rows and keeps its counts.
 //
-// The rows go in chunks: plan a chunk (new paths, their bytes for the
-// system, the checks), rename it, then write the outcomes into the rows.
+// The rows go in chunks: plan a chunk (the verdicts, new paths and their
+// bytes for the system), rename it, then write the outcomes into the rows.
 // Where the kernel isolates its page tables without PCID (common on virtual
 // machines), every system call empties the processor's address cache, so
 // work between two renames pays again for each memory page and each piece
@@ -229,31 +161,40 @@ struct PlannedRename
 class BatchRunner
 {
 public:
-    BatchRunner(FileListModel &model, const RenameFunction &rename,
-                const ProgressFunction &progress, int chunkRows)
-        : m_model(model), m_rename(rename), m_progress(progress),
-          m_chunkRows(std::max(chunkRows, 1)), m_renamesOnDisk(!rename || isRenameOnDisk(rename)),
-          m_folders(model), m_edits(model, RenameEntry::OriginalName, RenameEntry::PreviousPath),
-          m_moved(size_t(model.count())), m_plannedTargets(size_t(m_chunkRows)),
+    BatchRunner(FileListModel &model, DiskView &disk, const RenameFunction &rename,
+                const ProgressFunction &progress, int chunkRows, RenamePlanner::Mode mode)
+        : m_model(model), m_disk(disk), m_rename(rename), m_progress(progress),
+          m_chunkRows(std::max(chunkRows, 1)), m_mode(mode),
+          m_renamesOnDisk(!rename || isRenameOnDisk(rename)), m_folders(model),
+          m_edits(model, RenameEntry::OriginalName, RenameEntry::PreviousPath),
           m_chunk(size_t(m_chunkRows))
     {}
 
-    // Goes through `count` positions; rowAt(position) gives the row at each,
-    // plan(entry, planned) fills in `from`, `to` and the action for it.
-    template <typename RowAt, typename Plan> BatchResult run(int count, RowAt rowAt, Plan plan)
+    // Goes through the rows in `order`, one position each.
+    BatchResult run(const std::vector<int> &order)
     {
+        m_planner.start(m_disk, m_model.entries(), m_mode,
+                        m_mode == RenamePlanner::Mode::Undo ? &order : nullptr);
+        const int count = int(order.size());
         for (int position = 0; position < count;) {
-            const int planned = planChunk(position, count, rowAt, plan);
-            for (int i = 0; i < planned; ++i)
-                renamePlanned(i);
-            for (int i = 0; i < planned; ++i) {
+            const int planned = planChunk(order, position);
+            const int done = renameChunk(planned);
+            for (int i = 0; i < done; ++i) {
                 record(m_chunk[size_t(i)]);
                 if (m_progress)
                     m_progress(position + i + 1, count);
             }
-            position += planned;
+            position += done;
         }
         m_edits.flush();
+        // The listings follow what the batch did, and every row is looked up
+        // again: a second row of a renamed entry finds nothing at its path.
+        for (const Move &move : m_moves)
+            m_disk.moveEntry(move.folder, move.entry, move.toFolder,
+                             namePartOf(m_model.entry(move.row).fullPath));
+        m_disk.finishMoves(m_renamedFolders);
+        if (m_model.count() > 0)
+            m_disk.resolve(m_model, 0, m_model.count() - 1);
         return m_result;
     }
 
@@ -266,187 +207,229 @@ private:
     }
 
     // Plans up to a chunk's size of positions, or up to a row that may hold
-    // others; returns how many.
-    template <typename RowAt, typename Plan>
-    int planChunk(int position, int count, RowAt rowAt, Plan &plan)
+    // others (the rows after it need its new name in their paths); returns
+    // how many.
+    int planChunk(const std::vector<int> &order, int position)
     {
-        m_plannedTargets.clear();
         m_native.resize(0);
         int planned = 0;
+        const int count = int(order.size());
         while (planned < m_chunkRows && position + planned < count) {
-            PlannedRename &p = m_chunk[size_t(planned++)];
-            p = PlannedRename();
-            p.row = rowAt(position + planned - 1);
-            if (p.row >= m_model.count())
+            Step &step = m_chunk[size_t(planned++)];
+            step = Step();
+            step.row = order[size_t(position + planned - 1)];
+            step.verdict = m_planner.plan(step.row);
+            if (step.verdict.action != RowVerdict::Action::Rename)
                 continue;
-            plan(m_model.entry(p.row), p);
-            if (p.action != PlannedRename::Action::Rename)
-                continue;
-            const size_t fromHash = qHash(p.from);
-            // Another row of this run has moved its entry to `from`: this
-            // row's own entry has left that path (a second row for one
-            // entry), and the file there now is not the one this row shows.
-            if (m_moved.contains(p.from, fromHash)) {
-                p.failure = failureFromErrno(ENOENT);
-                continue;
+            const RenameEntry &e = m_model.entry(step.row);
+            step.toFolder = m_planner.targetFolderOf(step.row);
+            step.from = e.fullPath;
+            if (m_mode == RenamePlanner::Mode::Undo) {
+                step.to = e.previousPath;
+            } else {
+                const qsizetype folderSize = step.from.lastIndexOf(QLatin1Char('/')) + 1;
+                step.to.reserve(folderSize + e.previewName.size() + e.extension.size());
+                step.to.append(QStringView(step.from).left(folderSize))
+                    .append(e.previewName)
+                    .append(e.extension);
             }
-            p.fromPlannedAsTarget = m_plannedTargets.contains(p.from, fromHash);
-            p.toHash = qHash(p.to);
-            m_plannedTargets.add(p.to, p.toHash);
             if (m_renamesOnDisk) {
-                p.nativeFrom = m_native.size();
-                const bool encoded = appendNativePath(m_native, p.from);
-                p.nativeTo = m_native.size();
-                if (!encoded || !appendNativePath(m_native, p.to))
-                    p.failure = failureFromErrno(EINVAL);
+                step.nativeFrom = m_native.size();
+                const bool encoded = appendNativePath(m_native, step.from);
+                step.nativeTo = m_native.size();
+                if (!encoded || !appendNativePath(m_native, step.to))
+                    step.failure = failureFromErrno(EINVAL);
             }
-            if (folderOf(p.to) != folderOf(p.from))
-                m_folders.addFoldersOf(p.to);
-            p.mayHoldRows = m_folders.contains(p.from);
-            if (p.mayHoldRows)
+            if (folderOf(step.to) != folderOf(step.from))
+                m_folders.addFoldersOf(step.to);
+            step.mayHoldRows = m_folders.contains(step.from);
+            if (step.mayHoldRows)
                 break;
         }
         return planned;
     }
 
-    void renamePlanned(int index)
+    // Renames the chunk's steps back to back. A rename the disk refuses was
+    // foreseen to succeed: the steps after it were planned on a wrong
+    // premise, so they are taken back and planned again with the next chunk.
+    // Returns how many steps are done.
+    int renameChunk(int planned)
     {
-        PlannedRename &p = m_chunk[size_t(index)];
-        if (p.action == PlannedRename::Action::Refuse) {
-            p.failure = failureFromErrno(EINVAL);
+        for (int i = 0; i < planned; ++i) {
+            Step &step = m_chunk[size_t(i)];
+            if (step.verdict.action != RowVerdict::Action::Rename)
+                continue;
+            if (!step.failure) {
+                if (m_renamesOnDisk)
+                    step.failure = renameEncodedOnDisk(step.from, step.to,
+                                                       m_native.constData() + step.nativeFrom,
+                                                       m_native.constData() + step.nativeTo);
+                else
+                    step.failure = m_rename(step.from, step.to);
+            }
+            if (!step.failure)
+                continue;
+            m_planner.retract(step.row);
+            for (int j = i + 1; j < planned; ++j) {
+                if (m_chunk[size_t(j)].verdict.action == RowVerdict::Action::Rename)
+                    m_planner.retract(m_chunk[size_t(j)].row);
+            }
+            return i + 1;
+        }
+        return planned;
+    }
+
+    void record(const Step &step)
+    {
+        switch (step.verdict.action) {
+        case RowVerdict::Action::None:
+            return;
+        case RowVerdict::Action::Skip:
+            m_lastProcessed = step.row;
+            return;
+        case RowVerdict::Action::Fail:
+            m_lastProcessed = step.row;
+            recordFailure(step.row, refusalText(step.verdict.mark));
+            return;
+        case RowVerdict::Action::Rename:
+            m_lastProcessed = step.row;
+            if (step.failure)
+                recordFailure(step.row, failureText(*step.failure));
+            else
+                recordSuccess(step);
             return;
         }
-        if (p.action != PlannedRename::Action::Rename || p.failure)
-            return;
-        if (p.fromPlannedAsTarget && movedHereInChunk(index)) {
-            p.failure = failureFromErrno(ENOENT);
-            return;
-        }
-        if (m_renamesOnDisk)
-            p.failure = renameEncodedOnDisk(p.from, p.to, m_native.constData() + p.nativeFrom,
-                                            m_native.constData() + p.nativeTo);
-        else
-            p.failure = m_rename(p.from, p.to);
     }
 
-    // True when a row before `index` in this chunk has moved its entry to
-    // where the row at `index` expects its own.
-    bool movedHereInChunk(int index) const
+    void recordFailure(int row, const QString &text)
     {
-        const PlannedRename &p = m_chunk[size_t(index)];
-        return std::any_of(m_chunk.begin(), m_chunk.begin() + index, [&p](const PlannedRename &q) {
-            return q.action == PlannedRename::Action::Rename && !q.failure && q.to == p.from;
-        });
-    }
-
-    void record(const PlannedRename &p)
-    {
-        if (p.action == PlannedRename::Action::Skip)
-            return;
-        if (p.failure)
-            recordFailure(p.row, *p.failure);
-        else
-            recordSuccess(p);
-    }
-
-    void recordFailure(int row, const RenameFailure &failure)
-    {
-        m_edits.edit(row, [&failure](RenameEntry &e) {
-            e.resultText = failureText(failure);
+        m_edits.edit(row, [&text](RenameEntry &e) {
+            e.resultText = text;
             e.outcome = RenameEntry::Outcome::Failure;
             e.previousPath.clear();
         });
         ++m_result.failed;
     }
 
-    void recordSuccess(const PlannedRename &p)
+    void recordSuccess(const Step &step)
     {
-        m_moved.add(p.to, p.toHash);
-        const QStringView name = QStringView(p.to).mid(p.to.lastIndexOf(QLatin1Char('/')) + 1);
+        const RenameEntry &before = m_model.entry(step.row);
+        const DiskRef disk = before.disk;
+        const bool isFolderEntry =
+            disk.entry >= 0 &&
+            m_disk.folder(disk.folder).read.listing.kind(disk.entry) == FolderListing::Kind::Folder;
+        const QStringView name = namePartOf(step.to);
         const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        m_edits.edit(p.row, [&](RenameEntry &e) {
+        const QStringView base = dot < 0 ? name : name.left(dot);
+        const QStringView extension = dot < 0 ? QStringView() : name.mid(dot);
+        m_edits.edit(step.row, [&](RenameEntry &e) {
             e.resultText = successText();
             e.outcome = RenameEntry::Outcome::Success;
-            e.fullPath = p.to;
-            assignSharing(e.originalName, dot < 0 ? name : name.left(dot), e.previewName);
-            // The extension follows the name on disk, or the next batch would
-            // drop or double whatever the new name has after its last dot.
-            assignSharing(e.extension, dot < 0 ? QStringView() : name.mid(dot), e.extension);
-            e.previousPath = p.from;
+            e.fullPath = step.to;
+            assignSharing(e.originalName, base, e.previewName);
+            if (m_mode == RenamePlanner::Mode::Rename) {
+                // The extension follows the name on disk, or the next rule
+                // would drop or double what the new name has after its last
+                // dot; the preview with it spells the name on disk, so that
+                // pressing 开始更名 again leaves the row alone.
+                assignSharing(e.extension, extension, e.extension);
+                e.previewName = e.originalName;
+            } else {
+                // Back to the old name; preview and extension still spell the
+                // name the undone batch gave, so that 开始更名 renames the
+                // row forward again. The extension is the restored one
+                // unless the batch changed it.
+                const QStringView given = namePartOf(step.from);
+                if (given.endsWith(extension)) {
+                    assignSharing(e.extension, extension, e.extension);
+                    e.previewName = given.chopped(extension.size()).toString();
+                } else {
+                    const qsizetype givenDot = given.lastIndexOf(QLatin1Char('.'));
+                    assignSharing(e.extension, given.mid(givenDot), e.extension);
+                    e.previewName = given.left(givenDot).toString();
+                }
+            }
+            e.previousPath = step.from;
         });
         ++m_result.succeeded;
+        if (disk.entry >= 0 && step.toFolder >= 0)
+            m_moves.push_back(Move{step.row, disk.folder, disk.entry, step.toFolder});
 
         // Rows inside a renamed folder follow it to its new place.
-        if (p.mayHoldRows && isFolder(p.to)) {
+        if (step.mayHoldRows && (isFolderEntry || isFolder(step.to))) {
             m_edits.flush();
-            m_model.rebaseInside(p.from, p.to);
-            m_folders.follow(p.from, p.to);
-            m_moved.follow(p.from, p.to);
+            m_model.rebaseInside(step.from, step.to);
+            m_folders.follow(step.from, step.to);
+            m_renamedFolders.emplace_back(step.from, step.to);
         }
     }
 
+public:
+    int lastProcessed() const { return m_lastProcessed; }
+
+private:
     FileListModel &m_model;
+    DiskView &m_disk;
     const RenameFunction m_rename;
     const ProgressFunction m_progress;
     const int m_chunkRows;
+    const RenamePlanner::Mode m_mode;
     const bool m_renamesOnDisk;
+    RenamePlanner m_planner;
     FoldersWithRows m_folders;
     FileListModel::RowEdits m_edits;
-    // Where the rows that succeeded in this run have put their entries.
-    PathSet m_moved;
-    // Where the rows planned in this chunk mean to put theirs.
-    PathSet m_plannedTargets;
-    std::vector<PlannedRename> m_chunk;
+    std::vector<Step> m_chunk;
     QByteArray m_native;
+    std::vector<Move> m_moves;
+    std::vector<std::pair<QString, QString>> m_renamedFolders;
+    int m_lastProcessed = -1;
     BatchResult m_result;
 };
 
 } // namespace
 
+BatchResult runRenameBatch(FileListModel &model, DiskView &disk, const RenameFunction &rename,
+                           const ProgressFunction &progress, int chunkRows)
+{
+    disk.refresh(model);
+    std::vector<int> order(size_t(model.count()));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    BatchRunner runner(model, disk, rename, progress, chunkRows, RenamePlanner::Mode::Rename);
+    BatchResult result = runner.run(order);
+    // The folder of the lowest row processed, whatever its outcome.
+    if (runner.lastProcessed() >= 0)
+        result.lastFolder = parentFolderOf(model.entry(runner.lastProcessed()).fullPath);
+    return result;
+}
+
+BatchResult runUndoBatch(FileListModel &model, DiskView &disk, const RenameFunction &rename,
+                         const ProgressFunction &progress, int chunkRows)
+{
+    disk.refresh(model);
+    // A name may go back into a folder the view has not met yet.
+    for (const RenameEntry &e : model.entries()) {
+        const QStringView folder = folderPartOf(e.previousPath);
+        if (e.checked && !e.previousPath.isEmpty() && folder != folderPartOf(e.fullPath))
+            disk.folderFor(folder);
+    }
+    const std::vector<int> order = undoOrder(disk, model.entries());
+    return BatchRunner(model, disk, rename, progress, chunkRows, RenamePlanner::Mode::Undo)
+        .run(order);
+}
+
 BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
                            const ProgressFunction &progress, int chunkRows)
 {
-    QString lastProcessed;
-    const auto plan = [&lastProcessed](const RenameEntry &e, PlannedRename &p) {
-        if (!e.checked || e.previewName.isEmpty())
-            return;
-        p.from = e.fullPath;
-        lastProcessed = p.from;
-        const qsizetype folderSize = p.from.lastIndexOf(QLatin1Char('/')) + 1;
-        p.to.reserve(folderSize + e.previewName.size() + e.extension.size());
-        p.to.append(QStringView(p.from).left(folderSize)).append(e.previewName).append(e.extension);
-        if (!isPlainName(QStringView(p.to).mid(folderSize)))
-            p.action = PlannedRename::Action::Refuse;
-        else if (p.to != p.from)
-            p.action = PlannedRename::Action::Rename;
-    };
-    // Top to bottom over the rows there are at the start.
-    BatchResult result = BatchRunner(model, rename, progress, chunkRows)
-                             .run(
-                                 model.count(), [](int position) { return position; }, plan);
-    // The folder of the lowest row processed, whatever its outcome.
-    if (!lastProcessed.isEmpty())
-        result.lastFolder = parentFolderOf(lastProcessed);
-    return result;
+    DiskView disk;
+    return runRenameBatch(model, disk, rename, progress, chunkRows);
 }
 
 BatchResult runUndoBatch(FileListModel &model, const RenameFunction &rename,
                          const ProgressFunction &progress, int chunkRows)
 {
-    const auto plan = [](const RenameEntry &e, PlannedRename &p) {
-        if (!e.checked || e.previousPath.isEmpty() || e.previousPath == e.fullPath)
-            return;
-        p.from = e.fullPath;
-        p.to = e.previousPath;
-        p.action = PlannedRename::Action::Rename;
-    };
-    // Bottom to top: the exact reverse of the batch, so that a chain renamed
-    // b→c then a→b is undone as b→a first, then c→b. Progress still counts
-    // upward.
-    const int count = model.count();
-    return BatchRunner(model, rename, progress, chunkRows)
-        .run(
-            count, [count](int position) { return count - 1 - position; }, plan);
+    DiskView disk;
+    return runUndoBatch(model, disk, rename, progress, chunkRows);
 }
 
 QString summaryText(const BatchResult &result)

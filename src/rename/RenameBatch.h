@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class DiskView;
 class FileListModel;
 
 struct BatchResult
@@ -28,11 +29,25 @@ constexpr int kRenameChunkRows = 256;
 // 开始更名: renames every checked row with a preview to its folder +
 // preview + extension, top to bottom over the rows there were at the start,
 // and writes each outcome into its row.
-BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
+//
+// The batch first brings the disk view up to date (the folders that changed
+// are read again), then carries out the plan of RenamePlanner chunk by
+// chunk: a row the plan finds will fail is not tried; the others are renamed
+// back to back, never over an existing entry; what the disk answers is what
+// the row shows, and the rows after a surprise are planned again. The view
+// follows the renames.
+BatchResult runRenameBatch(FileListModel &model, DiskView &disk, const RenameFunction &rename,
                            const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
 
 // 撤消上一次更名: renames every checked row with a previous path back to it,
-// bottom to top, so that chains of names come undone in the reverse order.
+// in undoOrder: a rename that frees a name goes before the one that needs
+// it, whatever the order of the list.
+BatchResult runUndoBatch(FileListModel &model, DiskView &disk, const RenameFunction &rename,
+                         const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
+
+// The same over a disk view of their own, for callers that keep none.
+BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
+                           const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
 BatchResult runUndoBatch(FileListModel &model, const RenameFunction &rename,
                          const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
 

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// A small yellow warning triangle with an exclamation mark.
+QIcon drawnWarningIcon();

@@ -1,0 +1,512 @@
+#include "rename/DiskView.h"
+
+#include "list/FileListModel.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <cerrno>
+#include <climits>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+qint64 nanoseconds(const timespec &t)
+{
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+FolderStamp stampOf(const struct stat &st)
+{
+    return FolderStamp{FileId{quint64(st.st_dev), quint64(st.st_ino)}, nanoseconds(st.st_mtim),
+                       nanoseconds(st.st_ctim)};
+}
+
+// File systems that make inode numbers up as they go: the number of an entry
+// may differ from one read to the next, so it cannot tell two files apart.
+bool hasStableInodes(long type)
+{
+    switch (type) {
+    case 0x4d44:     // FAT
+    case 0x2011BAB0: // exFAT
+    case 0x65735546: // FUSE
+        return false;
+    default:
+        return true;
+    }
+}
+
+// Local file systems whose folder times change with every change of names
+// and are kept to the nanosecond; elsewhere (network, FUSE, FAT with its two
+// seconds) only a new read tells.
+bool hasTrustworthyStamps(long type)
+{
+    switch (type) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // XFS
+    case 0x9123683E: // Btrfs
+    case 0x01021994: // tmpfs
+    case 0x858458f6: // ramfs
+    case 0xF2F52010: // F2FS
+    case 0x2FC12FC1: // ZFS
+    case 0xca451a4e: // bcachefs
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A change made within the same tick of the file system's clock as our read
+// would leave the stamp as it was; a folder left alone this long before the
+// read cannot hide one. (Some ext4 file systems keep whole seconds.)
+constexpr qint64 kQuietBeforeTrust = 2'000'000'000;
+
+qint64 wallClockNow()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return nanoseconds(now);
+}
+
+struct FdCloser
+{
+    int fd;
+    ~FdCloser()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+class DiskFolderReader : public FolderReader
+{
+public:
+    std::optional<FolderStamp> stamp(const QString &path) override
+    {
+        struct stat st
+        {
+        };
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return std::nullopt;
+        return stampOf(st);
+    }
+
+    FolderRead read(const QString &path) override
+    {
+        FolderRead result;
+        const QByteArray native = QFile::encodeName(path);
+        const FdCloser folder{::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        struct stat st
+        {
+        };
+        if (folder.fd < 0) {
+            // A folder we may not read still has entries the rename can reach.
+            if (::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                result.state = FolderRead::State::Unreadable;
+                result.stamp = stampOf(st);
+            }
+            return result;
+        }
+        struct statfs fs
+        {
+        };
+        if (::fstat(folder.fd, &st) != 0 || ::fstatfs(folder.fd, &fs) != 0) {
+            result.state = FolderRead::State::Unreadable;
+            return result;
+        }
+        result.stamp = stampOf(st);
+        result.stableInodes = hasStableInodes(long(fs.f_type));
+        result.state = readNames(folder.fd, result.listing) ? FolderRead::State::Listed
+                                                            : FolderRead::State::Unreadable;
+        const qint64 lastChange = std::max(result.stamp.modified, result.stamp.changed);
+        result.stampTrusted = result.state == FolderRead::State::Listed &&
+                              hasTrustworthyStamps(long(fs.f_type)) &&
+                              wallClockNow() - lastChange >= kQuietBeforeTrust;
+        return result;
+    }
+
+private:
+    // One getdents64 pass: names with their inode numbers and kinds, no stat.
+    bool readNames(int fd, FolderListing &listing)
+    {
+        m_buffer.resize(64 * 1024);
+        for (;;) {
+            const long got = ::syscall(SYS_getdents64, fd, m_buffer.data(), m_buffer.size());
+            if (got < 0)
+                return false;
+            if (got == 0)
+                return true;
+            for (long offset = 0; offset < got;) {
+                const auto *entry = reinterpret_cast<const dirent64 *>(m_buffer.data() + offset);
+                offset += entry->d_reclen;
+                addEntry(listing, entry);
+            }
+        }
+    }
+
+    void addEntry(FolderListing &listing, const dirent64 *entry)
+    {
+        const char *name = entry->d_name;
+        const size_t length = std::strlen(name);
+        if ((length == 1 && name[0] == '.') || (length == 2 && name[0] == '.' && name[1] == '.'))
+            return;
+        bool ascii = true;
+        for (size_t i = 0; i < length && ascii; ++i)
+            ascii = quint8(name[i]) < 0x80;
+        QStringView text;
+        if (ascii) {
+            m_name.resize(qsizetype(length));
+            char16_t *out = reinterpret_cast<char16_t *>(m_name.data());
+            for (size_t i = 0; i < length; ++i)
+                out[i] = char16_t(name[i]);
+            text = m_name;
+        } else {
+            m_name = QString::fromUtf8(name, qsizetype(length));
+            // Bytes that are not UTF-8 decode to a name that is another
+            // file's, or none: such an entry cannot be a row's, nor be met.
+            if (m_name.contains(QChar::ReplacementCharacter) &&
+                QFile::encodeName(m_name) != QByteArrayView(name, qsizetype(length)))
+                return;
+            text = m_name;
+        }
+        const FolderListing::Kind kind = entry->d_type == DT_DIR ? FolderListing::Kind::Folder
+                                         : entry->d_type == DT_UNKNOWN
+                                             ? FolderListing::Kind::Unknown
+                                             : FolderListing::Kind::Other;
+        listing.add(text, quint64(entry->d_ino), kind);
+    }
+
+    QByteArray m_buffer;
+    QString m_name;
+};
+
+} // namespace
+
+std::unique_ptr<FolderReader> makeDiskFolderReader()
+{
+    return std::make_unique<DiskFolderReader>();
+}
+
+QStringView folderPartOf(QStringView path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QStringView();
+    return slash == 0 ? path.left(1) : path.left(slash);
+}
+
+QStringView namePartOf(QStringView path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// FolderListing
+
+void FolderListing::reserve(int entries)
+{
+    m_names.reserve(entries);
+    m_inodes.reserve(size_t(entries));
+    m_kinds.reserve(size_t(entries));
+}
+
+int FolderListing::add(QStringView name, quint64 inode, Kind kind)
+{
+    m_inodes.push_back(inode);
+    m_kinds.push_back(kind);
+    m_composedBuilt = false;
+    return m_names.add(name);
+}
+
+void FolderListing::rename(int entry, QStringView name)
+{
+    m_names.rename(entry, name);
+    m_composedBuilt = false;
+}
+
+void FolderListing::remove(int entry)
+{
+    m_names.remove(entry);
+    m_composedBuilt = false;
+}
+
+void FolderListing::reindex()
+{
+    m_names.reindex();
+}
+
+namespace {
+
+// Characters that are in composed form (NFC) and never combine with their
+// neighbours: a name made only of them is its own composed form. Covers
+// plain and Latin-1 letters, CJK ideographs, kana without sound marks, Hangul
+// syllables and full-width forms; everything else takes the slow way.
+bool isInertForComposition(char16_t c)
+{
+    return c < 0x0300 || (c >= 0x3000 && c < 0x302A) || (c >= 0x3041 && c < 0x3099) ||
+           (c >= 0x309B && c < 0x3100) || (c >= 0x3400 && c < 0x4DC0) ||
+           (c >= 0x4E00 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7A4) ||
+           (c >= 0xFF00 && c < 0xFFF0);
+}
+
+bool isInertForComposition(QStringView text)
+{
+    for (const QChar c : text) {
+        if (!isInertForComposition(c.unicode()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int FolderListing::findLookalike(const NameKey &key) const
+{
+    if (!m_composedBuilt) {
+        m_composed = NameTable();
+        m_composedEntry.clear();
+        for (int e = 0; e < count(); ++e) {
+            if (removed(e) || isInertForComposition(name(e)))
+                continue;
+            const QString composed = name(e).toString().normalized(QString::NormalizationForm_C);
+            if (composed != name(e)) {
+                m_composed.add(composed);
+                m_composedEntry.push_back(e);
+            }
+        }
+        m_composedBuilt = true;
+    }
+    const auto differentEntry = [&](int e) { return e >= 0 && !key.equals(name(e)) ? e : -1; };
+    if (isInertForComposition(key.head()) && isInertForComposition(key.tail())) {
+        // The key is composed already: only a name that is not can look like it.
+        const int c = m_composed.find(key);
+        return c < 0 ? -1 : differentEntry(m_composedEntry[size_t(c)]);
+    }
+    const QString composed = key.toString().normalized(QString::NormalizationForm_C);
+    const int plain = differentEntry(find(QStringView(composed)));
+    if (plain >= 0)
+        return plain;
+    const int c = m_composed.find(QStringView(composed));
+    return c < 0 ? -1 : differentEntry(m_composedEntry[size_t(c)]);
+}
+
+// DiskView
+
+DiskView::DiskView(std::unique_ptr<FolderReader> reader) : m_reader(std::move(reader))
+{}
+
+DiskView::~DiskView() = default;
+
+int DiskView::knownFolder(QStringView path) const
+{
+    const int i = m_paths.find(path);
+    return i < 0 ? -1 : m_pathFolder[size_t(i)];
+}
+
+int DiskView::folderFor(QStringView path)
+{
+    const int known = knownFolder(path);
+    if (known >= 0)
+        return known;
+    const QString text = path.toString();
+    const std::optional<FolderStamp> stamp = m_reader->stamp(text);
+    const int folder = folderOf(stamp ? &*stamp : nullptr, text);
+    m_paths.add(path);
+    m_pathFolder.push_back(folder);
+    return folder;
+}
+
+int DiskView::folderOf(const FolderStamp *stamp, const QString &path)
+{
+    if (stamp) {
+        const auto known = m_byId.constFind(stamp->id);
+        if (known != m_byId.constEnd())
+            return *known;
+        const auto current = m_reusable.find(stamp->id);
+        if (current != m_reusable.end() && current->stamp == *stamp) {
+            FolderRead read = std::move(*current);
+            m_reusable.erase(current);
+            return addFolder(path, std::move(read));
+        }
+    }
+    return addFolder(path, m_reader->read(path));
+}
+
+int DiskView::addFolder(const QString &path, FolderRead read)
+{
+    Folder folder;
+    folder.read = std::move(read);
+    folder.path = path;
+    folder.firstEntry = m_entryCount;
+    m_entryCount += folder.read.listing.count();
+    const int index = int(m_folders.size());
+    if (folder.read.state != FolderRead::State::Missing)
+        m_byId.insert(folder.read.stamp.id, index);
+    m_folders.push_back(std::move(folder));
+    m_touched.push_back(false);
+    return index;
+}
+
+void DiskView::number()
+{
+    m_entryCount = 0;
+    for (Folder &folder : m_folders) {
+        folder.firstEntry = m_entryCount;
+        m_entryCount += folder.read.listing.count();
+    }
+}
+
+void DiskView::resolveRow(RenameEntry &row, int folder) const
+{
+    DiskRef &disk = row.disk;
+    disk.folder = folder;
+    const FolderRead &read = m_folders[size_t(folder)].read;
+    switch (read.state) {
+    case FolderRead::State::Missing:
+        disk.entry = DiskRef::Missing;
+        return;
+    case FolderRead::State::Unreadable:
+        disk.entry = DiskRef::Unknown;
+        return;
+    case FolderRead::State::Listed:
+        break;
+    }
+    const int entry = read.listing.find(namePartOf(row.fullPath));
+    if (entry < 0) {
+        disk.entry = DiskRef::Missing;
+    } else if (disk.inode == 0) {
+        // First sight of the entry: from now on it is the row's.
+        disk.inode = read.listing.inode(entry);
+        disk.entry = entry;
+    } else if (read.stableInodes && read.listing.inode(entry) != disk.inode) {
+        disk.entry = DiskRef::Replaced;
+    } else {
+        disk.entry = entry;
+    }
+}
+
+void DiskView::resolve(FileListModel &model, int first, int last)
+{
+    // Rows come folder by folder: most share the folder of the row before.
+    QStringView lastText;
+    int lastFolder = -1;
+    model.updateRowState(first, last, [&](RenameEntry &row, int) {
+        const QStringView text = folderPartOf(row.fullPath);
+        if (lastFolder < 0 || text != lastText) {
+            lastFolder = folderFor(text);
+            lastText = text;
+        }
+        resolveRow(row, lastFolder);
+    });
+    number();
+}
+
+bool DiskView::refresh(FileListModel &model)
+{
+    // A view that has met no folder yet has rows to look up, if any.
+    if (m_paths.count() == 0) {
+        clear();
+        if (model.count() > 0)
+            resolve(model, 0, model.count() - 1);
+        return model.count() > 0;
+    }
+    // Unchanged: every spelling names the folder it named, and every listed
+    // folder's stamp is the one read and can be trusted.
+    bool changed = false;
+    std::vector<bool> current(m_folders.size(), false);
+    for (int i = 0; i < m_paths.count(); ++i) {
+        const int folder = m_pathFolder[size_t(i)];
+        const FolderRead &read = m_folders[size_t(folder)].read;
+        const std::optional<FolderStamp> stamp = m_reader->stamp(m_paths.name(i).toString());
+        const bool missing = read.state == FolderRead::State::Missing;
+        if (!stamp || missing || stamp->id != read.stamp.id) {
+            changed = changed || !(missing && !stamp);
+            continue;
+        }
+        if (read.state == FolderRead::State::Listed && read.stampTrusted && *stamp == read.stamp)
+            current[size_t(folder)] = true;
+        else
+            changed = true;
+    }
+    if (!changed)
+        return false;
+
+    // Start afresh, keeping the listings that are still current.
+    QHash<FileId, FolderRead> reusable;
+    for (size_t i = 0; i < m_folders.size(); ++i) {
+        if (current[i])
+            reusable.insert(m_folders[i].read.stamp.id, std::move(m_folders[i].read));
+    }
+    clear();
+    m_reusable = std::move(reusable);
+    if (model.count() > 0)
+        resolve(model, 0, model.count() - 1);
+    m_reusable.clear();
+    return true;
+}
+
+void DiskView::clear()
+{
+    m_folders.clear();
+    m_paths = NameTable();
+    m_pathFolder.clear();
+    m_byId.clear();
+    m_touched.clear();
+    m_entryCount = 0;
+}
+
+int DiskView::moveEntry(int folder, int entry, int toFolder, QStringView newName)
+{
+    FolderListing &from = m_folders[size_t(folder)].read.listing;
+    m_touched[size_t(folder)] = true;
+    if (folder == toFolder) {
+        from.rename(entry, newName);
+        return entry;
+    }
+    m_touched[size_t(toFolder)] = true;
+    const int moved =
+        m_folders[size_t(toFolder)].read.listing.add(newName, from.inode(entry), from.kind(entry));
+    from.remove(entry);
+    return moved;
+}
+
+void DiskView::finishMoves(const std::vector<std::pair<QString, QString>> &renamedFolders)
+{
+    // The spellings below a renamed folder name the same folders as before.
+    for (const auto &[oldPath, newPath] : renamedFolders) {
+        const QString prefix = oldPath + QLatin1Char('/');
+        const int known = m_paths.count();
+        for (int i = 0; i < known; ++i) {
+            const QStringView path = m_paths.name(i);
+            if (path != oldPath && !path.startsWith(prefix))
+                continue;
+            const QString moved = QString(newPath).append(path.mid(oldPath.size()));
+            if (m_paths.find(moved) < 0) {
+                m_paths.add(moved);
+                m_pathFolder.push_back(m_pathFolder[size_t(i)]);
+            }
+        }
+        for (Folder &folder : m_folders) {
+            if (folder.path == oldPath || folder.path.startsWith(prefix))
+                folder.path.replace(0, oldPath.size(), newPath);
+        }
+    }
+    for (size_t i = 0; i < m_folders.size(); ++i) {
+        if (!m_touched[i])
+            continue;
+        m_touched[i] = false;
+        FolderRead &read = m_folders[i].read;
+        read.listing.reindex();
+        // The listing is what the batch made of it; only a new read will
+        // also show what others did meanwhile, and the next refresh makes it.
+        read.stampTrusted = false;
+        if (const std::optional<FolderStamp> stamp = m_reader->stamp(m_folders[i].path))
+            read.stamp = *stamp;
+    }
+    number();
+}

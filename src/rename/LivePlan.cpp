@@ -1,0 +1,97 @@
+#include "rename/LivePlan.h"
+
+#include "list/FileListModel.h"
+
+LivePlan::LivePlan(FileListModel &model, QObject *parent) : QObject(parent), m_model(model)
+{
+    connect(&model, &QAbstractItemModel::rowsInserted, this, &LivePlan::onRowsInserted);
+    connect(&model, &QAbstractItemModel::dataChanged, this, &LivePlan::onDataChanged);
+    connect(&model, &QAbstractItemModel::modelReset, this, &LivePlan::onModelReset);
+    connect(&model, &QAbstractItemModel::rowsRemoved, this, &LivePlan::rowsMoved);
+    connect(&model, &QAbstractItemModel::rowsMoved, this, &LivePlan::rowsMoved);
+    connect(&model, &QAbstractItemModel::layoutChanged, this, &LivePlan::rowsMoved);
+}
+
+LivePlan::Pause::~Pause()
+{
+    if (--m_plan.m_paused == 0 && m_plan.m_missed)
+        m_plan.replan();
+}
+
+void LivePlan::onRowsInserted(const QModelIndex &parent, int first, int last)
+{
+    if (parent.isValid())
+        return;
+    // New rows are looked up even while paused: their entries are what they
+    // are when they enter the list.
+    m_disk.resolve(m_model, first, last);
+    replan();
+}
+
+void LivePlan::onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                             const QList<int> &roles)
+{
+    // Our own marks, and colours, change nothing the plan reads.
+    const bool marksOnly =
+        !roles.isEmpty() && std::all_of(roles.begin(), roles.end(), [](int role) {
+            return role == Qt::DecorationRole || role == Qt::ToolTipRole ||
+                   role == Qt::ForegroundRole;
+        });
+    if (marksOnly)
+        return;
+    const bool checkBoxes = roles.contains(Qt::CheckStateRole);
+    const bool namesOrPaths = topLeft.column() <= RenameEntry::FullPath &&
+                              bottomRight.column() >= RenameEntry::PreviewName;
+    if (checkBoxes || namesOrPaths)
+        replan();
+}
+
+void LivePlan::onModelReset()
+{
+    if (m_model.count() == 0)
+        m_disk.clear();
+    rowsMoved();
+}
+
+void LivePlan::rowsMoved()
+{
+    replan();
+}
+
+void LivePlan::refreshDisk()
+{
+    if (m_disk.refresh(m_model))
+        replan();
+}
+
+void LivePlan::replan()
+{
+    if (m_paused > 0) {
+        m_missed = true;
+        return;
+    }
+    m_missed = false;
+    const std::vector<RenameEntry> &rows = m_model.entries();
+    m_planner.start(m_disk, rows, RenamePlanner::Mode::Rename);
+    int first = -1;
+    int last = -1;
+    int failures = 0;
+    m_model.updateRowState(0, m_model.count() - 1, [&](RenameEntry &row, int index) {
+        const RowVerdict verdict = m_planner.plan(index);
+        const PlanMark mark = verdict.mark;
+        if (mark.isFailure())
+            ++failures;
+        if (mark == row.mark)
+            return;
+        row.mark = mark;
+        if (first < 0)
+            first = index;
+        last = index;
+    });
+    if (first >= 0)
+        m_model.planMarksChanged(first, last);
+    if (failures != m_failures) {
+        m_failures = failures;
+        Q_EMIT failuresChanged(failures);
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "rename/DiskView.h"
+#include "rename/RenamePlan.h"
+
+#include <QObject>
+
+class FileListModel;
+
+// Keeps the list's plan marks in step with the rows: after every change of
+// previews, extensions, check boxes or rows it plans 开始更名 again over the
+// disk view and marks the preview cells of the rows that will fail.
+class LivePlan : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LivePlan(FileListModel &model, QObject *parent = nullptr);
+
+    DiskView &disk() { return m_disk; }
+    // Checked rows the plan finds will fail.
+    int failures() const { return m_failures; }
+
+    // Reads again the folders that changed on disk, then plans again if any did.
+    void refreshDisk();
+    void replan();
+
+    // While one lives, changes of the rows are not planned: a batch writes
+    // hundreds of thousands of them. Planning resumes, once, when it goes.
+    class Pause
+    {
+    public:
+        explicit Pause(LivePlan &plan) : m_plan(plan) { ++m_plan.m_paused; }
+        ~Pause();
+        Pause(const Pause &) = delete;
+        Pause &operator=(const Pause &) = delete;
+
+    private:
+        LivePlan &m_plan;
+    };
+
+Q_SIGNALS:
+    void failuresChanged(int failures);
+
+private:
+    void onRowsInserted(const QModelIndex &parent, int first, int last);
+    void onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                       const QList<int> &roles);
+    void onModelReset();
+    void rowsMoved();
+
+    FileListModel &m_model;
+    DiskView m_disk;
+    RenamePlanner m_planner;
+    int m_failures = 0;
+    int m_paused = 0;
+    bool m_missed = false;
+};
