@@ -407,12 +407,7 @@ BatchResult runUndoBatch(FileListModel &model, DiskView &disk, const RenameFunct
                          const ProgressFunction &progress, int chunkRows)
 {
     disk.refresh(model);
-    // A name may go back into a folder the view has not met yet.
-    for (const RenameEntry &e : model.entries()) {
-        const QStringView folder = folderPartOf(e.previousPath);
-        if (e.checked && !e.previousPath.isEmpty() && folder != folderPartOf(e.fullPath))
-            disk.folderFor(folder);
-    }
+    readUndoTargets(disk, model.entries());
     const std::vector<int> order = undoOrder(disk, model.entries());
     return BatchRunner(model, disk, rename, progress, chunkRows, RenamePlanner::Mode::Undo)
         .run(order);

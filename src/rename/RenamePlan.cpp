@@ -418,6 +418,15 @@ std::vector<int> undoOrder(const DiskView &disk, const std::vector<RenameEntry> 
     return order;
 }
 
+void readUndoTargets(DiskView &disk, const std::vector<RenameEntry> &rows)
+{
+    for (const RenameEntry &e : rows) {
+        const QStringView folder = folderPartOf(e.previousPath);
+        if (e.checked && !e.previousPath.isEmpty() && folder != folderPartOf(e.fullPath))
+            disk.folderFor(folder);
+    }
+}
+
 std::vector<RowVerdict> planUndoBatch(const DiskView &disk, const std::vector<RenameEntry> &rows)
 {
     const std::vector<int> order = undoOrder(disk, rows);

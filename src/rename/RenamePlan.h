@@ -111,5 +111,10 @@ std::vector<RowVerdict> planRenameBatch(const DiskView &disk, const std::vector<
 // nothing to undo come last.
 std::vector<int> undoOrder(const DiskView &disk, const std::vector<RenameEntry> &rows);
 
+// Reads the folders the undo would put names back into where the view has
+// not met them yet (a name goes back where it came from: nearly always the
+// row's own folder).
+void readUndoTargets(DiskView &disk, const std::vector<RenameEntry> &rows);
+
 // 撤消上一次更名 foreseen: verdicts indexed by row, judged in undoOrder.
 std::vector<RowVerdict> planUndoBatch(const DiskView &disk, const std::vector<RenameEntry> &rows);
