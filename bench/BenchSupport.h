@@ -44,6 +44,16 @@ void registerSized(const std::string &name, Fn fn, int itersSmall, int itersMedi
             ->UseManualTime();
 }
 
+// The same at 1,000,000 rows, for the cases whose goals go that far.
+template <typename Fn> void registerMillion(const std::string &name, Fn fn, int iterations)
+{
+    benchmark::RegisterBenchmark(name.c_str(), fn)
+        ->Arg(1000000)
+        ->Iterations(iterations)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+}
+
 // Paths that look like a photo collection: 100 files a folder, numbered in
 // a shuffled order so that ordering the list has real work to do.
 inline QStringList madeUpPaths(int count, unsigned seed = 1)
@@ -86,6 +96,21 @@ inline QString realTree(int count)
     if (!marker.open(QIODevice::WriteOnly))
         return QString();
     return root;
+}
+
+// The paths of realTree(count), folder by folder.
+inline QStringList realTreePaths(int count)
+{
+    const QString root = realTree(count);
+    QStringList paths;
+    paths.reserve(count);
+    for (int folder = 0; folder * 100 < count; ++folder)
+        for (int i = 0; i < 100 && folder * 100 + i < count; ++i)
+            paths.push_back(root + QStringLiteral("/d%1/sub%2/IMG_%3.jpg")
+                                       .arg(folder / 10)
+                                       .arg(folder % 10)
+                                       .arg(folder * 100 + i, 6, 10, QLatin1Char('0')));
+    return paths;
 }
 
 inline FileListView *listOf(const Form1 &window)

@@ -137,25 +137,17 @@ void caseRulePass(benchmark::State &state, const char *upperName, const char *lo
 // Numbering with the entry's size or date reads every file: real files.
 void numberingFromDisk(benchmark::State &state, const QString &tmpl)
 {
-    const int count = static_cast<int>(state.range(0));
-    const QString root = benchsupport::realTree(count);
-    QStringList paths;
-    paths.reserve(count);
-    for (int folder = 0; folder * 100 < count; ++folder)
-        for (int i = 0; i < 100 && folder * 100 + i < count; ++i)
-            paths.push_back(root + QStringLiteral("/d%1/sub%2/IMG_%3.jpg")
-                                       .arg(folder / 10)
-                                       .arg(folder % 10)
-                                       .arg(folder * 100 + i, 6, 10, QLatin1Char('0')));
+    const QStringList paths = benchsupport::realTreePaths(static_cast<int>(state.range(0)));
     const RuleCase rule{"numbering", "序号mb", tmpl, u'x', {}};
     rulePass(state, rule, paths);
 }
 
-// One key typed into a rule's box of the shown window, then the list painted.
+// One key typed into a rule's box of the shown window, then the list
+// painted. Real files, so that the plan behind the marks does its real work.
 void keystroke(benchmark::State &state, const RuleCase &rule)
 {
     ShownWindow shown;
-    shown.window().addDroppedPaths(benchsupport::madeUpPaths(static_cast<int>(state.range(0))));
+    shown.window().addDroppedPaths(benchsupport::realTreePaths(static_cast<int>(state.range(0))));
     if (rule.prepare)
         rule.prepare(&shown.window());
     setBoxText(&shown.window(), rule.box, rule.start);

@@ -300,12 +300,7 @@ void Form1::startRenaming()
         setMessage(QStringLiteral("还未添加文件"));
         return;
     }
-    BatchResult result;
-    {
-        const LivePlan::Pause pause(*m_livePlan);
-        result = runRenameBatch(*m_model, m_livePlan->disk(), renameOnDisk,
-                                renamingProgressIn(m_messageLabel));
-    }
+    const BatchResult result = m_livePlan->rename(renameOnDisk, renamingProgressIn(m_messageLabel));
     if (result.succeeded > 0)
         m_undoAction->setVisible(true);
     setMessage(summaryText(result));
@@ -323,12 +318,7 @@ void Form1::undoLastRenaming()
         setMessage(QStringLiteral("还未添加文件"));
         return;
     }
-    BatchResult result;
-    {
-        const LivePlan::Pause pause(*m_livePlan);
-        result = runUndoBatch(*m_model, m_livePlan->disk(), renameOnDisk,
-                              renamingProgressIn(m_messageLabel));
-    }
+    const BatchResult result = m_livePlan->undo(renameOnDisk, renamingProgressIn(m_messageLabel));
     m_undoAction->setVisible(false);
     setMessage(summaryText(result));
 }

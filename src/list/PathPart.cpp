@@ -8,7 +8,7 @@ namespace {
 
 qsizetype lastSeparator(const QString &path)
 {
-    return path.lastIndexOf(QLatin1Char('/'));
+    return lastIndexOfChar(path, u'/');
 }
 
 QString lastComponent(const QString &path)
@@ -25,12 +25,12 @@ QString PathPart(const QString &path, int selector)
         return lastComponent(path);
     case PathSelector::BaseName: {
         const QString name = lastComponent(path);
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const qsizetype dot = lastIndexOfChar(name, u'.');
         return dot < 0 ? name : name.left(dot);
     }
     case PathSelector::Extension: {
         const QString name = lastComponent(path);
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const qsizetype dot = lastIndexOfChar(name, u'.');
         return dot < 0 ? QString() : name.mid(dot + 1);
     }
     case PathSelector::Drive:
@@ -49,7 +49,7 @@ QString PathPart(const QString &path, int selector)
 QString extensionCellOf(const QString &path)
 {
     const QString name = PathPart(path, PathSelector::FileName);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const qsizetype dot = lastIndexOfChar(name, u'.');
     if (dot < 0)
         return QString();
     return name.mid(dot);

@@ -5,9 +5,7 @@
 #include <QString>
 
 // Where a row's entry stands in the disk view behind the rename plan: the
-// folder that holds it, its place in that folder's listing, and its inode
-// (with the folder's device, the entry's identity). A symbolic link is an
-// entry of its own; links in the folders above are followed.
+// folder that holds it and its place in that folder's listing.
 struct DiskRef
 {
     // Values of `entry` below zero.
@@ -19,11 +17,11 @@ struct DiskRef
     };
     qint32 folder = -1;
     qint32 entry = Unresolved;
-    quint64 inode = 0; // 0 until the entry was first seen
 };
 
 // One row of the file list: a file or folder the user wants to rename.
-struct RenameEntry
+// Rows start on a cache line, so that the first 64 bytes are one line.
+struct alignas(64) RenameEntry
 {
     // The columns of the list, in display order.
     enum Column {
@@ -41,19 +39,27 @@ struct RenameEntry
     // Colour of the result cell after a rename or undo.
     enum class Outcome : quint8 { None, Failure, Success };
 
-    QString originalName;
+    // The first 64 bytes hold all the rename plan reads of a row, which it
+    // does for every row on every keystroke: one cache line a row.
     QString previewName;
     QString extension;
+    DiskRef disk;
+    bool checked = true;
+    Outcome outcome = Outcome::None;
+    bool blue = false; // folders and files without extension are shown in blue
+    // What the plan foresees for the row, as the preview cell shows it.
+    PlanMark mark;
+    // Then what a rule pass reads besides, so that it reads two lines.
+    QString originalName;
+    QString tempName;
     QString fullPath;
+    // The entry's inode, 0 until first seen: with its folder's device, the
+    // identity of the row's entry. A symbolic link is an entry of its own;
+    // links in the folders above it are followed.
+    quint64 inode = 0;
     QString resultText;
     QString previousPath;
-    QString tempName;
     QString sortKey;
-    bool checked = true;
-    bool blue = false; // folders and files without extension are shown in blue
-    Outcome outcome = Outcome::None;
-    PlanMark mark;
-    DiskRef disk;
 
     QString &cell(int column);
     const QString &cell(int column) const;

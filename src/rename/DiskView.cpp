@@ -1,4 +1,5 @@
 #include "rename/DiskView.h"
+#include "list/PathPart.h"
 
 #include "list/FileListModel.h"
 
@@ -125,8 +126,8 @@ public:
         result.state = readNames(folder.fd, result.listing) ? FolderRead::State::Listed
                                                             : FolderRead::State::Unreadable;
         const qint64 lastChange = std::max(result.stamp.modified, result.stamp.changed);
-        result.stampTrusted = result.state == FolderRead::State::Listed &&
-                              hasTrustworthyStamps(long(fs.f_type)) &&
+        result.reliableStamps = hasTrustworthyStamps(long(fs.f_type));
+        result.stampTrusted = result.state == FolderRead::State::Listed && result.reliableStamps &&
                               wallClockNow() - lastChange >= kQuietBeforeTrust;
         return result;
     }
@@ -179,7 +180,7 @@ private:
                                          : entry->d_type == DT_UNKNOWN
                                              ? FolderListing::Kind::Unknown
                                              : FolderListing::Kind::Other;
-        listing.add(text, quint64(entry->d_ino), kind);
+        listing.addUnindexed(text, quint64(entry->d_ino), kind);
     }
 
     QByteArray m_buffer;
@@ -195,7 +196,7 @@ std::unique_ptr<FolderReader> makeDiskFolderReader()
 
 QStringView folderPartOf(QStringView path)
 {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype slash = lastIndexOfChar(path, u'/');
     if (slash < 0)
         return QStringView();
     return slash == 0 ? path.left(1) : path.left(slash);
@@ -203,7 +204,7 @@ QStringView folderPartOf(QStringView path)
 
 QStringView namePartOf(QStringView path)
 {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return path.mid(lastIndexOfChar(path, u'/') + 1);
 }
 
 // FolderListing
@@ -223,6 +224,20 @@ int FolderListing::add(QStringView name, quint64 inode, Kind kind)
     return m_names.add(name);
 }
 
+int FolderListing::addUnindexed(QStringView name, quint64 inode, Kind kind)
+{
+    m_inodes.push_back(inode);
+    m_kinds.push_back(kind);
+    m_composedBuilt = false;
+    return m_names.addUnindexed(name);
+}
+
+void FolderListing::replace(int entry, quint64 inode, Kind kind)
+{
+    m_inodes[size_t(entry)] = inode;
+    m_kinds[size_t(entry)] = kind;
+}
+
 void FolderListing::rename(int entry, QStringView name)
 {
     m_names.rename(entry, name);
@@ -233,11 +248,6 @@ void FolderListing::remove(int entry)
 {
     m_names.remove(entry);
     m_composedBuilt = false;
-}
-
-void FolderListing::reindex()
-{
-    m_names.reindex();
 }
 
 namespace {
@@ -341,6 +351,7 @@ int DiskView::addFolder(const QString &path, FolderRead read)
 {
     Folder folder;
     folder.read = std::move(read);
+    folder.read.listing.index();
     folder.path = path;
     folder.firstEntry = m_entryCount;
     m_entryCount += folder.read.listing.count();
@@ -379,15 +390,25 @@ void DiskView::resolveRow(RenameEntry &row, int folder) const
     const int entry = read.listing.find(namePartOf(row.fullPath));
     if (entry < 0) {
         disk.entry = DiskRef::Missing;
-    } else if (disk.inode == 0) {
+    } else if (row.inode == 0) {
         // First sight of the entry: from now on it is the row's.
-        disk.inode = read.listing.inode(entry);
+        row.inode = read.listing.inode(entry);
         disk.entry = entry;
-    } else if (read.stableInodes && read.listing.inode(entry) != disk.inode) {
+    } else if (read.stableInodes && read.listing.inode(entry) != row.inode) {
         disk.entry = DiskRef::Replaced;
     } else {
         disk.entry = entry;
     }
+}
+
+void DiskView::resolve(FileListModel &model, const std::vector<int> &rows)
+{
+    for (const int row : rows) {
+        model.updateRowState(row, row, [this](RenameEntry &e, int) {
+            resolveRow(e, folderFor(folderPartOf(e.fullPath)));
+        });
+    }
+    number();
 }
 
 void DiskView::resolve(FileListModel &model, int first, int last)
@@ -415,27 +436,109 @@ bool DiskView::refresh(FileListModel &model)
             resolve(model, 0, model.count() - 1);
         return model.count() > 0;
     }
-    // Unchanged: every spelling names the folder it named, and every listed
-    // folder's stamp is the one read and can be trusted.
-    bool changed = false;
-    std::vector<bool> current(m_folders.size(), false);
+    // Each spelling must still name its folder; a listed folder whose stamp
+    // is the one read (and can be trusted) is current, another is read again.
+    enum : quint8 { Unchecked, Current, ReadAgain };
+    std::vector<quint8> status(m_folders.size(), Unchecked);
+    bool structure = false;
     for (int i = 0; i < m_paths.count(); ++i) {
         const int folder = m_pathFolder[size_t(i)];
         const FolderRead &read = m_folders[size_t(folder)].read;
         const std::optional<FolderStamp> stamp = m_reader->stamp(m_paths.name(i).toString());
         const bool missing = read.state == FolderRead::State::Missing;
         if (!stamp || missing || stamp->id != read.stamp.id) {
-            changed = changed || !(missing && !stamp);
+            structure = structure || !(missing && !stamp);
             continue;
         }
-        if (read.state == FolderRead::State::Listed && read.stampTrusted && *stamp == read.stamp)
-            current[size_t(folder)] = true;
+        quint8 &s = status[size_t(folder)];
+        if (read.state != FolderRead::State::Listed)
+            structure = true;
+        else if (read.stampTrusted && *stamp == read.stamp)
+            s = std::max<quint8>(s, Current);
         else
-            changed = true;
+            s = ReadAgain;
     }
-    if (!changed)
+    std::vector<std::vector<bool>> changed(m_folders.size());
+    bool anyChange = false;
+    for (size_t f = 0; f < m_folders.size() && !structure; ++f) {
+        if (status[f] != ReadAgain)
+            continue;
+        FolderRead fresh = m_reader->read(m_folders[f].path);
+        if (fresh.state != FolderRead::State::Listed ||
+            fresh.stamp.id != m_folders[f].read.stamp.id)
+            structure = true;
+        else
+            anyChange = merge(int(f), std::move(fresh), changed) || anyChange;
+    }
+    if (structure) {
+        std::vector<bool> current(m_folders.size());
+        for (size_t f = 0; f < m_folders.size(); ++f)
+            current[f] = status[f] == Current;
+        rebuild(model, current);
+        return true;
+    }
+    if (!anyChange)
         return false;
+    // Only the rows whose entries changed, or that had none, look again.
+    number();
+    model.updateRowState(0, model.count() - 1, [&](RenameEntry &row, int) {
+        const DiskRef &disk = row.disk;
+        if (disk.folder < 0 || changed[size_t(disk.folder)].empty())
+            return;
+        if (disk.entry < 0 || changed[size_t(disk.folder)][size_t(disk.entry)])
+            resolveRow(row, disk.folder);
+    });
+    return true;
+}
 
+bool DiskView::merge(int folder, FolderRead fresh, std::vector<std::vector<bool>> &changed)
+{
+    // The fresh read against the listing: what is still there keeps its
+    // number, so that the rows pointing at it need not look again.
+    FolderRead &read = m_folders[size_t(folder)].read;
+    FolderListing &listing = read.listing;
+    std::vector<bool> seen(size_t(listing.count()), false);
+    std::vector<bool> &touched = changed[size_t(folder)];
+    const auto touch = [&](int entry) {
+        if (touched.size() <= size_t(entry))
+            touched.resize(size_t(listing.count()), false);
+        touched[size_t(entry)] = true;
+    };
+    bool any = false;
+    const FolderListing &now = fresh.listing;
+    for (int n = 0; n < now.count(); ++n) {
+        const int entry = listing.find(now.name(n));
+        if (entry < 0) {
+            touch(listing.add(now.name(n), now.inode(n), now.kind(n)));
+            any = true;
+            continue;
+        }
+        seen[size_t(entry)] = true;
+        if (listing.inode(entry) != now.inode(n) || listing.kind(entry) != now.kind(n)) {
+            listing.replace(entry, now.inode(n), now.kind(n));
+            touch(entry);
+            any = true;
+        }
+    }
+    for (int entry = 0; entry < int(seen.size()); ++entry) {
+        if (!seen[size_t(entry)] && !listing.removed(entry)) {
+            listing.remove(entry);
+            touch(entry);
+            any = true;
+        }
+    }
+    // Rows that found nothing in this folder may find something now.
+    if (any && touched.size() < size_t(listing.count()))
+        touched.resize(size_t(listing.count()), false);
+    read.stamp = fresh.stamp;
+    read.stampTrusted = fresh.stampTrusted;
+    read.reliableStamps = fresh.reliableStamps;
+    read.stableInodes = fresh.stableInodes;
+    return any;
+}
+
+void DiskView::rebuild(FileListModel &model, const std::vector<bool> &current)
+{
     // Start afresh, keeping the listings that are still current.
     QHash<FileId, FolderRead> reusable;
     for (size_t i = 0; i < m_folders.size(); ++i) {
@@ -447,7 +550,6 @@ bool DiskView::refresh(FileListModel &model)
     if (model.count() > 0)
         resolve(model, 0, model.count() - 1);
     m_reusable.clear();
-    return true;
 }
 
 void DiskView::clear()
@@ -501,12 +603,16 @@ void DiskView::finishMoves(const std::vector<std::pair<QString, QString>> &renam
             continue;
         m_touched[i] = false;
         FolderRead &read = m_folders[i].read;
-        read.listing.reindex();
-        // The listing is what the batch made of it; only a new read will
-        // also show what others did meanwhile, and the next refresh makes it.
-        read.stampTrusted = false;
-        if (const std::optional<FolderStamp> stamp = m_reader->stamp(m_folders[i].path))
+        read.listing.index();
+        // The listing is what the batch made of it, as of the stamp the
+        // folder has now: reading a folder of 100,000 names again would cost
+        // a tenth of the batch. Only a change by another program within the
+        // same tick of the clock as the batch's last rename goes unseen,
+        // until the folder changes again.
+        const std::optional<FolderStamp> stamp = m_reader->stamp(m_folders[i].path);
+        if (stamp)
             read.stamp = *stamp;
+        read.stampTrusted = stamp && read.reliableStamps;
     }
     number();
 }

@@ -47,16 +47,20 @@ public:
     void reserve(int entries);
     int find(const NameKey &key) const { return m_names.find(key); }
     int find(QStringView name) const { return m_names.find(name); }
+    void prefetch(quint64 hash) const { m_names.prefetch(hash); }
     QStringView name(int entry) const { return m_names.name(entry); }
     bool removed(int entry) const { return m_names.removed(entry); }
     quint64 inode(int entry) const { return m_inodes[size_t(entry)]; }
     Kind kind(int entry) const { return m_kinds[size_t(entry)]; }
 
     int add(QStringView name, quint64 inode, Kind kind);
-    // Edits leave the look-up to be rebuilt by reindex().
     void rename(int entry, QStringView name);
     void remove(int entry);
-    void reindex();
+    // Another entry under the same name.
+    void replace(int entry, quint64 inode, Kind kind);
+    // A read adds its names in bulk and builds the look-up once at the end.
+    int addUnindexed(QStringView name, quint64 inode, Kind kind);
+    void index() { m_names.index(); }
 
     // An entry whose name is not key but reads the same once both are in
     // Unicode's composed form (NFC); -1 when there is none.
@@ -86,9 +90,12 @@ struct FolderRead
     // False where inode numbers are made up afresh and say nothing about
     // identity (FAT, exFAT, most FUSE file systems).
     bool stableInodes = true;
-    // True when an unchanged stamp proves unchanged names: a local file
-    // system with fine timestamps, and a folder left alone for long enough
-    // before the read that a later change cannot share its timestamp.
+    // A local file system whose folder times change with every change of
+    // names, to the nanosecond.
+    bool reliableStamps = false;
+    // True when an unchanged stamp proves unchanged names: reliable stamps,
+    // and a folder left alone for long enough before the read that a later
+    // change cannot share its timestamp.
     bool stampTrusted = false;
     FolderListing listing;
 };
@@ -137,6 +144,7 @@ public:
 
     // Looks up the rows [first, last], reading the folders met for the first time.
     void resolve(FileListModel &model, int first, int last);
+    void resolve(FileListModel &model, const std::vector<int> &rows);
     // Reads again every folder whose stamp changed or cannot be trusted, and
     // looks every row up again when any did. True when anything changed.
     bool refresh(FileListModel &model);
@@ -152,6 +160,8 @@ public:
 
 private:
     int addFolder(const QString &path, FolderRead read);
+    bool merge(int folder, FolderRead fresh, std::vector<std::vector<bool>> &changed);
+    void rebuild(FileListModel &model, const std::vector<bool> &current);
     int folderOf(const FolderStamp *stamp, const QString &path);
     void resolveRow(RenameEntry &row, int folder) const;
     void number();

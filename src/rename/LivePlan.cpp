@@ -25,6 +25,7 @@ void LivePlan::onRowsInserted(const QModelIndex &parent, int first, int last)
     // New rows are looked up even while paused: their entries are what they
     // are when they enter the list.
     m_disk.resolve(m_model, first, last);
+    m_marksInOrder = false;
     replan();
 }
 
@@ -55,7 +56,20 @@ void LivePlan::onModelReset()
 
 void LivePlan::rowsMoved()
 {
+    m_marksInOrder = false;
     replan();
+}
+
+BatchResult LivePlan::rename(const RenameFunction &renameFunction, const ProgressFunction &progress)
+{
+    const Pause pause(*this);
+    return runRenameBatch(m_model, m_disk, renameFunction, progress);
+}
+
+BatchResult LivePlan::undo(const RenameFunction &renameFunction, const ProgressFunction &progress)
+{
+    const Pause pause(*this);
+    return runUndoBatch(m_model, m_disk, renameFunction, progress);
 }
 
 void LivePlan::refreshDisk()
@@ -73,21 +87,32 @@ void LivePlan::replan()
     m_missed = false;
     const std::vector<RenameEntry> &rows = m_model.entries();
     m_planner.start(m_disk, rows, RenamePlanner::Mode::Rename);
+    m_verdicts.resize(rows.size());
+    m_planner.plan(0, int(rows.size()), m_verdicts.data());
+    // The marks are compared with the copy kept of them, not with the rows:
+    // over 100,000 rows that is the difference between reading 800 kB in
+    // one stream and reading a cache line of every row. The copy is in row
+    // order unless rows came, went or moved since.
+    if (!m_marksInOrder || m_marks.size() != rows.size()) {
+        m_marks.resize(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            m_marks[i] = rows[i].mark;
+        m_marksInOrder = true;
+    }
     int first = -1;
     int last = -1;
     int failures = 0;
-    m_model.updateRowState(0, m_model.count() - 1, [&](RenameEntry &row, int index) {
-        const RowVerdict verdict = m_planner.plan(index);
-        const PlanMark mark = verdict.mark;
-        if (mark.isFailure())
-            ++failures;
-        if (mark == row.mark)
-            return;
-        row.mark = mark;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const PlanMark &mark = m_verdicts[i].mark;
+        failures += mark.isFailure();
+        if (mark == m_marks[i])
+            continue;
+        m_marks[i] = mark;
+        m_model.updateRowState(int(i), int(i), [&mark](RenameEntry &row, int) { row.mark = mark; });
         if (first < 0)
-            first = index;
-        last = index;
-    });
+            first = int(i);
+        last = int(i);
+    }
     if (first >= 0)
         m_model.planMarksChanged(first, last);
     if (failures != m_failures) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rename/DiskView.h"
+#include "rename/RenameBatch.h"
 #include "rename/RenamePlan.h"
 
 #include <QObject>
@@ -24,6 +25,11 @@ public:
     // Reads again the folders that changed on disk, then plans again if any did.
     void refreshDisk();
     void replan();
+
+    // 开始更名 and 撤消上一次更名 over the rows and this view, planned again
+    // once when done.
+    BatchResult rename(const RenameFunction &renameFunction, const ProgressFunction &progress = {});
+    BatchResult undo(const RenameFunction &renameFunction, const ProgressFunction &progress = {});
 
     // While one lives, changes of the rows are not planned: a batch writes
     // hundreds of thousands of them. Planning resumes, once, when it goes.
@@ -52,6 +58,9 @@ private:
     FileListModel &m_model;
     DiskView m_disk;
     RenamePlanner m_planner;
+    std::vector<RowVerdict> m_verdicts;
+    std::vector<PlanMark> m_marks; // the rows' marks as last written
+    bool m_marksInOrder = false;
     int m_failures = 0;
     int m_paused = 0;
     bool m_missed = false;

@@ -1,43 +1,18 @@
 #include "rename/NameTable.h"
+#include "list/PathPart.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
+#include <cstring>
 
 namespace {
 
-// h(c0 … cn-1) = c0·B^(n-1) + … + cn-1, modulo 2^64: a polynomial, so that
-// the hash of a name cut into a preview and an extension can be joined from
-// the hashes of the two without going over the characters again.
-constexpr quint64 kBase = 0x100000001b3ull * 0x9E3779B97F4A7C15ull | 1;
-
-constexpr std::array<quint64, 64> powersOfBase()
+bool sameText(QStringView a, QStringView b, qsizetype offset, QStringView name)
 {
-    std::array<quint64, 64> powers{};
-    quint64 p = 1;
-    for (quint64 &power : powers) {
-        power = p;
-        p *= kBase;
-    }
-    return powers;
-}
-constexpr std::array<quint64, 64> kPowers = powersOfBase();
-
-quint64 powerOfBase(qsizetype exponent)
-{
-    if (exponent < qsizetype(kPowers.size()))
-        return kPowers[size_t(exponent)];
-    quint64 result = 1;
-    quint64 square = kBase;
-    for (quint64 e = quint64(exponent); e; e >>= 1) {
-        if (e & 1)
-            result *= square;
-        square *= square;
-    }
-    return result;
+    return name.mid(0, a.size()) == a && name.mid(offset) == b;
 }
 
-// The polynomial hash keeps its weak low bits; the table needs them mixed.
+// The table needs the hash's low bits mixed with all the others.
 quint64 mixed(quint64 hash)
 {
     hash ^= hash >> 31;
@@ -46,38 +21,52 @@ quint64 mixed(quint64 hash)
     return hash;
 }
 
-bool sameText(QStringView a, QStringView b, qsizetype offset, QStringView name)
-{
-    return name.mid(0, a.size()) == a && name.mid(offset) == b;
-}
-
 } // namespace
 
-quint64 nameHash(QStringView text)
+quint64 pieceHash(QStringView text)
 {
     const char16_t *p = text.utf16();
     const qsizetype n = text.size();
-    quint64 h = 0;
+    constexpr quint64 k = 0x9FB21C651E98DF25ull;
+    quint64 h = quint64(n) * k;
     qsizetype i = 0;
-    // Four characters a step: the products inside a step do not wait on h.
-    const quint64 b2 = kPowers[2], b3 = kPowers[3], b4 = kPowers[4];
-    for (; i + 4 <= n; i += 4)
-        h = h * b4 + (p[i] * b3 + p[i + 1] * b2 + p[i + 2] * kBase + p[i + 3]);
-    for (; i < n; ++i)
-        h = h * kBase + p[i];
+    for (; i + 4 <= n; i += 4) {
+        quint64 w;
+        std::memcpy(&w, p + i, sizeof w);
+        h = (h ^ w) * k;
+        h ^= h >> 29;
+    }
+    if (i < n) {
+        // The last one to three characters, put together in a register:
+        // stored bytes read back as one word would stall the load.
+        quint64 w = 0;
+        for (int shift = 0; i < n; ++i, shift += 16)
+            w |= quint64(p[i]) << shift;
+        h = (h ^ w) * k;
+        h ^= h >> 29;
+    }
     return h;
 }
 
-quint64 joinNameHashes(quint64 head, quint64 tail, qsizetype tailSize)
+quint64 nameHash(QStringView name)
 {
-    return head * powerOfBase(tailSize) + tail;
+    const qsizetype dot = lastIndexOfChar(name, u'.');
+    if (dot < 0)
+        return joinPieceHashes(pieceHash(name), pieceHash({}));
+    return joinPieceHashes(pieceHash(name.left(dot)), pieceHash(name.mid(dot)));
 }
 
-NameKey::NameKey(QStringView head, QStringView tail)
-    : m_head(head), m_tail(tail),
-      m_hash(tail.isEmpty() ? nameHash(head)
-                            : joinNameHashes(nameHash(head), nameHash(tail), tail.size()))
-{}
+quint64 nameHash(QStringView head, QStringView tail)
+{
+    if (tail.isEmpty())
+        return nameHash(head);
+    // The extension cell is "." and what follows the name's last dot: the
+    // two pieces are the name's own. Only an extension typed with dots of
+    // its own needs the name put together.
+    if (tail.front() == QLatin1Char('.') && lastIndexOfChar(tail, u'.') == 0)
+        return joinPieceHashes(pieceHash(head), pieceHash(tail));
+    return nameHash(QStringView(head.toString().append(tail)));
+}
 
 bool NameKey::equals(QStringView name) const
 {
@@ -90,16 +79,38 @@ void NameTable::reserve(int names)
     m_text.reserve(size_t(names) * 16);
 }
 
-int NameTable::add(QStringView name)
+void NameTable::append(Span &span, QStringView name)
 {
-    const int index = count();
-    Span span;
     span.offset = quint32(m_text.size());
     span.length = quint16(std::min<qsizetype>(name.size(), 0xFFFF));
     m_text.insert(m_text.end(), name.utf16(), name.utf16() + span.length);
+}
+
+int NameTable::addUnindexed(QStringView name)
+{
+    Span span;
+    append(span, name);
     m_spans.push_back(span);
-    if (m_stale)
-        return index;
+    m_unindexed = true;
+    return count() - 1;
+}
+
+void NameTable::index()
+{
+    if (!m_unindexed)
+        return;
+    m_unindexed = false;
+    grow();
+}
+
+int NameTable::add(QStringView name)
+{
+    if (m_unindexed)
+        return addUnindexed(name);
+    const int index = count();
+    Span span;
+    append(span, name);
+    m_spans.push_back(span);
     if (m_slots.size() < m_spans.size() * 2)
         grow();
     else
@@ -109,27 +120,58 @@ int NameTable::add(QStringView name)
 
 void NameTable::rename(int index, QStringView name)
 {
+    // A batch renames thousands at once: the table is built again once,
+    // in one pass, by index().
     Span &span = m_spans[size_t(index)];
-    span.offset = quint32(m_text.size());
-    span.length = quint16(std::min<qsizetype>(name.size(), 0xFFFF));
-    m_text.insert(m_text.end(), name.utf16(), name.utf16() + span.length);
-    m_stale = true;
+    m_garbage += span.length;
+    append(span, name);
+    m_unindexed = true;
 }
 
 void NameTable::remove(int index)
 {
-    m_spans[size_t(index)].removed = true;
-    m_stale = true;
+    if (!m_unindexed)
+        erase(index);
+    Span &span = m_spans[size_t(index)];
+    span.removed = true;
+    m_garbage += span.length;
 }
 
-void NameTable::reindex()
+void NameTable::erase(int index)
 {
-    m_stale = false;
-    grow();
+    // Backward-shift deletion: the names after the freed slot that probed
+    // past it move up, so that no look-up stops short of them.
+    const size_t mask = m_slots.size() - 1;
+    size_t hole = mixed(nameHash(name(index))) & mask;
+    while ((m_slots[hole] & 0xFFFFFFFFull) != quint64(index + 1))
+        hole = (hole + 1) & mask;
+    for (size_t next = (hole + 1) & mask; m_slots[next] != 0; next = (next + 1) & mask) {
+        const size_t home = size_t(m_slots[next] >> 32) & mask;
+        // It may move up into the hole unless its home lies after the hole.
+        if (((next - home) & mask) >= ((next - hole) & mask)) {
+            m_slots[hole] = m_slots[next];
+            hole = next;
+        }
+    }
+    m_slots[hole] = 0;
 }
 
 void NameTable::grow()
 {
+    // The pool is packed again when renamed names have left it mostly garbage.
+    if (m_garbage > m_text.size() / 2) {
+        std::vector<char16_t> text;
+        text.reserve(m_text.size() - m_garbage);
+        for (Span &span : m_spans) {
+            const quint32 offset = quint32(text.size());
+            if (!span.removed)
+                text.insert(text.end(), m_text.begin() + span.offset,
+                            m_text.begin() + span.offset + span.length);
+            span.offset = offset;
+        }
+        m_text = std::move(text);
+        m_garbage = 0;
+    }
     m_slots.assign(std::bit_ceil(m_spans.size() * 2 + 16), 0);
     for (int i = 0; i < count(); ++i) {
         if (!m_spans[size_t(i)].removed)
@@ -139,21 +181,29 @@ void NameTable::grow()
 
 void NameTable::insert(int index, quint64 hash)
 {
+    // A slot keeps the low half of the mixed hash, where the slot's home is
+    // (tables stay far below 2^32 slots), beside the name's number + 1.
     const quint64 m = mixed(hash);
     const size_t mask = m_slots.size() - 1;
     size_t i = m & mask;
     while (m_slots[i] != 0)
         i = (i + 1) & mask;
-    m_slots[i] = (m & 0xFFFFFFFF00000000ull) | quint64(index + 1);
+    m_slots[i] = (m << 32) | quint64(index + 1);
+}
+
+void NameTable::prefetch(quint64 hash) const
+{
+    if (!m_slots.empty())
+        __builtin_prefetch(&m_slots[mixed(hash) & (m_slots.size() - 1)]);
 }
 
 int NameTable::find(const NameKey &key) const
 {
-    Q_ASSERT(!m_stale);
+    Q_ASSERT(!m_unindexed);
     if (m_slots.empty())
         return -1;
     const quint64 m = mixed(key.hash());
-    const quint64 tag = m & 0xFFFFFFFF00000000ull;
+    const quint64 tag = m << 32;
     const size_t mask = m_slots.size() - 1;
     for (size_t i = m & mask;; i = (i + 1) & mask) {
         const quint64 slot = m_slots[i];

@@ -5,14 +5,29 @@
 
 #include <vector>
 
+// The hash of a name: its base and its extension (from the last dot on)
+// hashed apart and joined. A preview and its extension cell, which begins
+// with that dot, give the same hash without being put together.
+quint64 nameHash(QStringView name);
+quint64 nameHash(QStringView head, QStringView tail);
+// The pieces of that: one piece's hash (four characters to a multiply), and
+// the join of a base's hash with an extension's.
+quint64 pieceHash(QStringView text);
+inline quint64 joinPieceHashes(quint64 base, quint64 extension)
+{
+    return (base ^ 0x632BE59BD9B4E019ull) * 0x9E3779B97F4A7C15ull + extension;
+}
+
 // A name given as one or two pieces of text: a preview and the extension
 // after it. Looking a new name up this way needs no copy of it put together
 // first, which over 100,000 rows on every keystroke matters.
 class NameKey
 {
 public:
-    explicit NameKey(QStringView head, QStringView tail = {});
-    // For a caller that has the hash of both pieces already (nameHash below).
+    explicit NameKey(QStringView head, QStringView tail = {})
+        : m_head(head), m_tail(tail), m_hash(nameHash(head, tail))
+    {}
+    // For a caller that has the name's hash already.
     NameKey(QStringView head, QStringView tail, quint64 hash)
         : m_head(head), m_tail(tail), m_hash(hash)
     {}
@@ -30,15 +45,9 @@ private:
     quint64 m_hash = 0;
 };
 
-// The hash of a name, the same whichever way it is cut into pieces:
-// nameHash(a + b) == joinNameHashes(nameHash(a), nameHash(b), b.size()).
-quint64 nameHash(QStringView text);
-quint64 joinNameHashes(quint64 head, quint64 tail, qsizetype tailSize);
-
 // Names of one folder, each under a number given in the order they were
 // added: a flat open-addressing table over one pool of text, about 60 bytes
-// a name. Renaming or removing names leaves the table to be rebuilt with
-// reindex() before the next look-up.
+// a name.
 class NameTable
 {
 public:
@@ -46,13 +55,19 @@ public:
     void reserve(int names);
 
     int add(QStringView name);
-    void rename(int index, QStringView name);
     void remove(int index);
-    void reindex();
+    // Names read in bulk, or renamed in bulk, are looked up once index() has
+    // built the table over all of them in one go.
+    int addUnindexed(QStringView name);
+    void rename(int index, QStringView name);
+    void index();
 
     // The number of the name equal to key, or -1.
     int find(const NameKey &key) const;
     int find(QStringView name) const { return find(NameKey(name)); }
+    // Asks the processor for the memory find(key) will look at first, so
+    // that a caller going through many names can look ahead.
+    void prefetch(quint64 hash) const;
     QStringView name(int index) const;
     bool removed(int index) const { return m_spans[size_t(index)].removed; }
 
@@ -64,11 +79,15 @@ private:
         bool removed = false;
     };
     void insert(int index, quint64 hash);
+    void erase(int index);
+    void append(Span &span, QStringView name);
     void grow();
 
     std::vector<char16_t> m_text;
     std::vector<Span> m_spans;
     // (upper half of the mixed hash << 32) | (index + 1); 0 is free.
     std::vector<quint64> m_slots;
-    bool m_stale = false;
+    // Characters of the pool that renamed or removed names left behind.
+    size_t m_garbage = 0;
+    bool m_unindexed = false;
 };

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <optional>
 #include <vector>
 
@@ -16,7 +17,7 @@ namespace {
 
 QStringView folderOf(QStringView path)
 {
-    return path.left(std::max<qsizetype>(path.lastIndexOf(QLatin1Char('/')), 0));
+    return path.left(std::max<qsizetype>(lastIndexOfChar(path, u'/'), 0));
 }
 
 // Every folder that holds, at any depth, the full path or previous path of a
@@ -77,7 +78,7 @@ private:
             if (length >= m_lengths.size())
                 m_lengths.resize(length + 1);
             m_lengths[length] = true;
-            folder.truncate(std::max<qsizetype>(folder.lastIndexOf(QLatin1Char('/')), 0));
+            folder.truncate(std::max<qsizetype>(lastIndexOfChar(folder, u'/'), 0));
         }
     }
 
@@ -176,7 +177,11 @@ public:
         m_planner.start(m_disk, m_model.entries(), m_mode,
                         m_mode == RenamePlanner::Mode::Undo ? &order : nullptr);
         const int count = int(order.size());
+        m_verdicts.resize(size_t(count));
         for (int position = 0; position < count;) {
+            m_position = position;
+            if (position == m_plannedEnd)
+                planWindow(position, count);
             const int planned = planChunk(order, position);
             const int done = renameChunk(planned);
             for (int i = 0; i < done; ++i) {
@@ -187,14 +192,26 @@ public:
             position += done;
         }
         m_edits.flush();
-        // The listings follow what the batch did, and every row is looked up
-        // again: a second row of a renamed entry finds nothing at its path.
-        for (const Move &move : m_moves)
-            m_disk.moveEntry(move.folder, move.entry, move.toFolder,
-                             namePartOf(m_model.entry(move.row).fullPath));
+        // Another row for an entry the batch moved (another spelling of its
+        // folder) finds nothing at its path now, or something else.
+        std::vector<int> stale;
+        for (int row = 0; row < m_model.count(); ++row) {
+            const DiskRef &disk = m_model.entry(row).disk;
+            const qint32 mover = m_planner.moverOf(disk.folder, disk.entry);
+            if (mover >= 0 && mover != row)
+                stale.push_back(row);
+        }
+        // The listings follow what the batch did, without a read.
+        for (const Move &move : m_moves) {
+            const int entry = m_disk.moveEntry(move.folder, move.entry, move.toFolder,
+                                               namePartOf(m_model.entry(move.row).fullPath));
+            m_model.updateRowState(move.row, move.row, [&](RenameEntry &e, int) {
+                e.disk.folder = move.toFolder;
+                e.disk.entry = entry;
+            });
+        }
         m_disk.finishMoves(m_renamedFolders);
-        if (m_model.count() > 0)
-            m_disk.resolve(m_model, 0, m_model.count() - 1);
+        m_disk.resolve(m_model, stale);
         return m_result;
     }
 
@@ -206,19 +223,28 @@ private:
         return target && *target == &renameOnDisk;
     }
 
-    // Plans up to a chunk's size of positions, or up to a row that may hold
-    // others (the rows after it need its new name in their paths); returns
-    // how many.
+    // Plans the positions from `position` on, a window of them (at first
+    // the whole batch): planned in one go, away from the renames (which
+    // empty the processor's caches), the plan costs what it costs on a
+    // keystroke; planned a chunk at a time between them, five times that.
+    void planWindow(int position, int count)
+    {
+        m_plannedEnd = position + std::min(count - position, m_window);
+        m_planner.plan(position, m_plannedEnd - position, m_verdicts.data() + position);
+    }
+
+    // The steps of a chunk: up to a chunk's size of planned positions, or up
+    // to a row that may hold others (the rows after it need its new name in
+    // their paths); returns how many.
     int planChunk(const std::vector<int> &order, int position)
     {
         m_native.resize(0);
-        int planned = 0;
-        const int count = int(order.size());
-        while (planned < m_chunkRows && position + planned < count) {
-            Step &step = m_chunk[size_t(planned++)];
+        const int planned = std::min(m_chunkRows, m_plannedEnd - position);
+        for (int i = 0; i < planned; ++i) {
+            Step &step = m_chunk[size_t(i)];
             step = Step();
-            step.row = order[size_t(position + planned - 1)];
-            step.verdict = m_planner.plan(step.row);
+            step.row = order[size_t(position + i)];
+            step.verdict = m_verdicts[size_t(position + i)];
             if (step.verdict.action != RowVerdict::Action::Rename)
                 continue;
             const RenameEntry &e = m_model.entry(step.row);
@@ -227,7 +253,7 @@ private:
             if (m_mode == RenamePlanner::Mode::Undo) {
                 step.to = e.previousPath;
             } else {
-                const qsizetype folderSize = step.from.lastIndexOf(QLatin1Char('/')) + 1;
+                const qsizetype folderSize = lastIndexOfChar(step.from, u'/') + 1;
                 step.to.reserve(folderSize + e.previewName.size() + e.extension.size());
                 step.to.append(QStringView(step.from).left(folderSize))
                     .append(e.previewName)
@@ -244,9 +270,27 @@ private:
                 m_folders.addFoldersOf(step.to);
             step.mayHoldRows = m_folders.contains(step.from);
             if (step.mayHoldRows)
-                break;
+                return i + 1;
         }
         return planned;
+    }
+
+    // A rename the plan foresaw failed on disk. Where a later verdict counted
+    // on it, the plan from there on was made on a wrong premise: it is taken
+    // back, to be made again, over fewer rows a time while this happens.
+    // Returns whether the rest of the chunk must wait for that.
+    bool surprised(int position, const Step &step)
+    {
+        m_planner.retract(step.row);
+        if (!m_planner.othersCountOn(step.row))
+            return false;
+        for (int p = position + 1; p < m_plannedEnd; ++p) {
+            if (m_verdicts[size_t(p)].action == RowVerdict::Action::Rename)
+                m_planner.retract(m_planner.rowAt(p));
+        }
+        m_window = std::max(std::min(m_window, m_plannedEnd - position) / 4, m_chunkRows);
+        m_plannedEnd = position + 1;
+        return true;
     }
 
     // Renames the chunk's steps back to back. A rename the disk refuses was
@@ -267,14 +311,8 @@ private:
                 else
                     step.failure = m_rename(step.from, step.to);
             }
-            if (!step.failure)
-                continue;
-            m_planner.retract(step.row);
-            for (int j = i + 1; j < planned; ++j) {
-                if (m_chunk[size_t(j)].verdict.action == RowVerdict::Action::Rename)
-                    m_planner.retract(m_chunk[size_t(j)].row);
-            }
-            return i + 1;
+            if (step.failure && surprised(m_position + i, step))
+                return i + 1;
         }
         return planned;
     }
@@ -319,7 +357,7 @@ private:
             disk.entry >= 0 &&
             m_disk.folder(disk.folder).read.listing.kind(disk.entry) == FolderListing::Kind::Folder;
         const QStringView name = namePartOf(step.to);
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const qsizetype dot = lastIndexOfChar(name, u'.');
         const QStringView base = dot < 0 ? name : name.left(dot);
         const QStringView extension = dot < 0 ? QStringView() : name.mid(dot);
         m_edits.edit(step.row, [&](RenameEntry &e) {
@@ -344,7 +382,7 @@ private:
                     assignSharing(e.extension, extension, e.extension);
                     e.previewName = given.chopped(extension.size()).toString();
                 } else {
-                    const qsizetype givenDot = given.lastIndexOf(QLatin1Char('.'));
+                    const qsizetype givenDot = lastIndexOfChar(given, u'.');
                     assignSharing(e.extension, given.mid(givenDot), e.extension);
                     e.previewName = given.left(givenDot).toString();
                 }
@@ -379,6 +417,10 @@ private:
     FoldersWithRows m_folders;
     FileListModel::RowEdits m_edits;
     std::vector<Step> m_chunk;
+    std::vector<RowVerdict> m_verdicts; // by position in the batch's order
+    int m_position = 0;                 // where the chunk starts
+    int m_plannedEnd = 0;               // positions before it have their verdicts
+    int m_window = INT_MAX;
     QByteArray m_native;
     std::vector<Move> m_moves;
     std::vector<std::pair<QString, QString>> m_renamedFolders;

@@ -1,13 +1,18 @@
 #include "rename/RenamePlan.h"
+#include "list/PathPart.h"
 
 #include "list/RenameEntry.h"
 #include "rename/DiskView.h"
 
-#include <QMultiHash>
-
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <climits>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -42,52 +47,100 @@ bool sameName(QStringView aHead, QStringView aTail, QStringView bHead, QStringVi
            aTail.mid(bHead.size() - cut) == bTail;
 }
 
-} // namespace
-
-struct RenamePlanner::Target
+// Classes of the ASCII characters: bit 0 "/", bit 1 NUL, bit 2 another
+// control character.
+constexpr std::array<quint8, 128> asciiClasses()
 {
-    int folder = -1;
-    QStringView head;
-    QStringView tail;
-    quint64 hash = 0;
-    Scan scan;
-};
+    std::array<quint8, 128> classes{};
+    classes[0] = 2;
+    for (int c = 1; c < 0x20; ++c)
+        classes[size_t(c)] = 4;
+    classes[0x7F] = 4;
+    classes[size_t('/')] = 1;
+    return classes;
+}
+constexpr std::array<quint8, 128> kAsciiClasses = asciiClasses();
 
-namespace {
+// True when the text may hold what the exact scan below must look at: a
+// character beyond ASCII, "/", DEL or one below U+0020. Most names hold
+// none; eight characters are tested at once where the processor can.
+bool mayHoldOddCharacters(const char16_t *p, qsizetype n)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi16(0x20);
+    const __m128i slash = _mm_set1_epi16(u'/');
+    __m128i odd = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        // Signed: a character from U+8000 on counts as below U+0020, which
+        // sends it to the exact scan as the rest beyond ASCII (and DEL) go.
+        odd = _mm_or_si128(odd, _mm_cmplt_epi16(c, space));
+        odd = _mm_or_si128(odd, _mm_cmpgt_epi16(c, _mm_set1_epi16(0x7E)));
+        odd = _mm_or_si128(odd, _mm_cmpeq_epi16(c, slash));
+    }
+    if (_mm_movemask_epi8(odd) != 0)
+        return true;
+#endif
+    for (; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c < 0x20 || c >= 0x7F || c == u'/')
+            return true;
+    }
+    return false;
+}
 
-template <typename Scan> void scanName(QStringView text, Scan &scan)
+// What a piece of a name holds that a file name may not, and its UTF-8
+// length, into `scan` (whose hash it leaves alone).
+void scanName(QStringView text, NameScan &scan)
 {
     const char16_t *p = text.utf16();
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i];
+    scan.separator = scan.nul = scan.control = scan.halfSurrogate = false;
+    scan.ascii = true;
+    if (!mayHoldOddCharacters(p, n)) {
+        scan.utf8Bytes = qint32(n);
+        return;
+    }
+    // The exact count: each character's class and UTF-8 length; surrogate
+    // pairs are four bytes, half a pair is no character at all.
+    qsizetype bytes = 0;
+    unsigned classes = 0;
+    bool ascii = true;
+    for (qsizetype j = 0; j < n; ++j) {
+        const char16_t c = p[j];
+        bytes += 1 + (c >= 0x80) + (c >= 0x800);
         if (c < 0x80) {
-            ++scan.utf8Bytes;
-            if (c < 0x20 || c == 0x7F) {
-                if (c == 0)
-                    scan.nul = true;
-                else
-                    scan.control = true;
-            } else if (c == u'/') {
-                scan.separator = true;
-            }
+            classes |= kAsciiClasses[c];
             continue;
         }
-        scan.ascii = false;
-        if (c < 0x800) {
-            scan.utf8Bytes += 2;
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
-            scan.utf8Bytes += 4;
-            ++i;
-        } else if (QChar::isSurrogate(c)) {
-            // Half of a pair has no bytes on disk: it would be written as
-            // another character than the row shows.
-            scan.halfSurrogate = true;
-            scan.utf8Bytes += 3;
-        } else {
-            scan.utf8Bytes += 3;
+        ascii = false;
+        if (QChar::isSurrogate(c)) {
+            if (QChar::isHighSurrogate(c) && j + 1 < n && QChar::isLowSurrogate(p[j + 1])) {
+                bytes += 1; // 3 + 1 here, the low half counts nothing
+                ++j;
+            } else {
+                scan.halfSurrogate = true;
+            }
         }
     }
+    scan.utf8Bytes = qint32(bytes);
+    scan.separator = (classes & 1) != 0;
+    scan.nul = (classes & 2) != 0;
+    scan.control = (classes & 4) != 0;
+    scan.ascii = ascii;
+}
+
+bool takesPartInUndo(const RenameEntry &e)
+{
+    return e.checked && !e.previousPath.isEmpty() && e.previousPath != e.fullPath;
+}
+
+// The folder a row's previous name goes back into: nearly always its own.
+int undoTargetFolder(const DiskView &disk, const RenameEntry &e)
+{
+    const QStringView folder = folderPartOf(e.previousPath);
+    return folder == folderPartOf(e.fullPath) ? e.disk.folder : disk.knownFolder(folder);
 }
 
 } // namespace
@@ -98,7 +151,9 @@ void RenamePlanner::start(const DiskView &disk, const std::vector<RenameEntry> &
     m_disk = &disk;
     m_rows = &rows;
     m_mode = mode;
+    m_order = order;
     m_moved.assign(rows.size(), 0);
+    m_countedOn.assign(rows.size(), 0);
     m_movedBy.assign(size_t(disk.entryCount()), -1);
     m_takenBy.assign(size_t(disk.entryCount()), -1);
     m_entryRowBuilt = false;
@@ -108,11 +163,12 @@ void RenamePlanner::start(const DiskView &disk, const std::vector<RenameEntry> &
         for (size_t i = 0; i < order->size(); ++i)
             m_position[size_t((*order)[i])] = qint32(i);
     }
-    // Room for as many new names as the last batch had, without a rehash.
-    m_newSlots.assign(std::bit_ceil(std::max<size_t>(m_newNames.size() * 2, 1024)), 0);
-    m_newNames.clear();
+    // Every row takes at most one new name: the table never fills past half.
+    m_newSlots.assign(std::bit_ceil(std::max<size_t>(rows.size() * 2, 1024)), 0);
     m_extensionData = nullptr;
-    m_extensionSize = -1;
+    m_extension = QString();
+    m_extensionScan = NameScan();
+    m_block.resize(kBlock);
 }
 
 bool RenamePlanner::inBatch(int row) const
@@ -122,54 +178,67 @@ bool RenamePlanner::inBatch(int row) const
         return false;
     if (m_mode == Mode::Rename)
         return !e.previewName.isEmpty();
-    return !e.previousPath.isEmpty() && e.previousPath != e.fullPath;
+    return takesPartInUndo(e);
 }
 
 int RenamePlanner::targetFolderOf(int row) const
 {
     const RenameEntry &e = (*m_rows)[size_t(row)];
-    if (m_mode == Mode::Rename)
-        return e.disk.folder;
-    const QStringView folder = folderPartOf(e.previousPath);
-    return folder == folderPartOf(e.fullPath) ? e.disk.folder : m_disk->knownFolder(folder);
+    return m_mode == Mode::Rename ? e.disk.folder : undoTargetFolder(*m_disk, e);
 }
 
-bool RenamePlanner::targetOf(int row, Target &target) const
+void RenamePlanner::readTarget(int row, Target &target)
 {
-    if (!inBatch(row))
-        return false;
+    target.row = row;
+    target.inBatch = inBatch(row);
+    if (!target.inBatch)
+        return;
     const RenameEntry &e = (*m_rows)[size_t(row)];
     target.folder = targetFolderOf(row);
     if (m_mode == Mode::Undo) {
         target.head = namePartOf(e.previousPath);
-        target.hash = nameHash(target.head);
-        return true;
+        target.tail = QStringView();
+        scanName(target.head, target.scan);
+        target.scan.hash = nameHash(target.head);
+        return;
     }
     target.head = e.previewName;
     target.tail = e.extension;
     scanName(target.head, target.scan);
-    const quint64 headHash = nameHash(target.head);
-    if (!target.tail.isEmpty()) {
-        // Rows mostly share their extension's text: it is scanned once.
-        if (m_extensionData != target.tail.utf16() || m_extensionSize != target.tail.size()) {
-            m_extensionScan = Scan();
-            scanName(target.tail, m_extensionScan);
-            m_extensionScan.hash = nameHash(target.tail);
-            m_extensionData = target.tail.utf16();
-            m_extensionSize = target.tail.size();
-        }
-        const Scan &ext = m_extensionScan;
-        target.scan.utf8Bytes += ext.utf8Bytes;
-        target.scan.separator |= ext.separator;
-        target.scan.nul |= ext.nul;
-        target.scan.halfSurrogate |= ext.halfSurrogate;
-        target.scan.control |= ext.control;
-        target.scan.ascii &= ext.ascii;
-        target.hash = joinNameHashes(headHash, ext.hash, target.tail.size());
-    } else {
-        target.hash = headHash;
+    if (target.tail.isEmpty()) {
+        target.scan.hash = nameHash(target.head);
+        return;
     }
-    return true;
+    // Rows mostly share their extension: it is scanned once.
+    if (m_extensionData != target.tail.utf16() && QStringView(m_extension) != target.tail) {
+        scanName(target.tail, m_extensionScan);
+        m_extensionScan.hash = pieceHash(target.tail);
+        m_extensionIsPiece =
+            target.tail.front() == QLatin1Char('.') && lastIndexOfChar(target.tail, u'.') == 0;
+        m_extension = e.extension;
+    }
+    m_extensionData = target.tail.utf16();
+    const NameScan &ext = m_extensionScan;
+    NameScan &s = target.scan;
+    s.hash = m_extensionIsPiece ? joinPieceHashes(pieceHash(target.head), ext.hash)
+                                : nameHash(target.head, target.tail);
+    s.utf8Bytes += ext.utf8Bytes;
+    s.separator |= ext.separator;
+    s.nul |= ext.nul;
+    s.halfSurrogate |= ext.halfSurrogate;
+    s.control |= ext.control;
+    s.ascii &= ext.ascii;
+}
+
+void RenamePlanner::fetchAhead(const Target &target) const
+{
+    if (!target.inBatch || target.folder < 0)
+        return;
+    const FolderRead &read = m_disk->folder(target.folder).read;
+    if (read.state == FolderRead::State::Listed)
+        read.listing.prefetch(target.scan.hash);
+    __builtin_prefetch(
+        &m_newSlots[mixedHash(target.scan.hash, target.folder) & (m_newSlots.size() - 1)]);
 }
 
 PlanMark RenamePlanner::badName(const RenameEntry &row, const Target &target) const
@@ -177,7 +246,7 @@ PlanMark RenamePlanner::badName(const RenameEntry &row, const Target &target) co
     const auto bad = [](BadNameKind kind, qint32 other = -1) {
         return PlanMark{PlanReason::BadName, quint8(kind), other};
     };
-    const Scan &s = target.scan;
+    const NameScan &s = target.scan;
     if (s.separator)
         return bad(BadNameKind::Separator);
     if (s.nul)
@@ -202,60 +271,42 @@ PlanMark RenamePlanner::badName(const RenameEntry &row, const Target &target) co
     return PlanMark();
 }
 
-qint32 RenamePlanner::global(int folder, int entry) const
+inline qint32 RenamePlanner::global(int folder, int entry) const
 {
     return m_disk->folder(folder).firstEntry + entry;
 }
 
-qint32 RenamePlanner::movedBy(int folder, int entry) const
+inline qint32 RenamePlanner::movedBy(int folder, int entry) const
 {
     const qint32 row = m_movedBy[size_t(global(folder, entry))];
     return row >= 0 && m_moved[size_t(row)] ? row : -1;
 }
 
-qint32 RenamePlanner::takenBy(int folder, int entry) const
+inline qint32 RenamePlanner::takenBy(int folder, int entry) const
 {
     const qint32 row = m_takenBy[size_t(global(folder, entry))];
     return row >= 0 && m_moved[size_t(row)] ? row : -1;
 }
 
-qint32 RenamePlanner::newNameTakenBy(const Target &target) const
+qint32 RenamePlanner::takeNewName(const Target &target, int row)
 {
-    const quint64 hash = mixedHash(target.hash, target.folder);
-    const size_t mask = m_newSlots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const quint32 slot = m_newSlots[i];
-        if (slot == 0)
-            return -1;
-        const NewName &name = m_newNames[slot - 1];
-        if (name.hash != hash || name.folder != target.folder || !m_moved[size_t(name.row)])
-            continue;
-        Target other;
-        targetOf(name.row, other);
-        if (sameName(target.head, target.tail, other.head, other.tail))
-            return name.row;
-    }
-}
-
-void RenamePlanner::addNewName(const Target &target, int row)
-{
-    if (m_newNames.size() * 2 >= m_newSlots.size()) {
-        m_newSlots.assign(m_newSlots.size() * 2, 0);
-        const size_t mask = m_newSlots.size() - 1;
-        for (size_t n = 0; n < m_newNames.size(); ++n) {
-            size_t i = m_newNames[n].hash & mask;
-            while (m_newSlots[i] != 0)
-                i = (i + 1) & mask;
-            m_newSlots[i] = quint32(n + 1);
-        }
-    }
-    const quint64 hash = mixedHash(target.hash, target.folder);
-    m_newNames.push_back(NewName{hash, target.folder, row});
+    const quint64 hash = mixedHash(target.scan.hash, target.folder);
+    const quint64 tag = hash & 0xFFFFFFFF00000000ull;
     const size_t mask = m_newSlots.size() - 1;
     size_t i = hash & mask;
-    while (m_newSlots[i] != 0)
-        i = (i + 1) & mask;
-    m_newSlots[i] = quint32(m_newNames.size());
+    for (; m_newSlots[i] != 0; i = (i + 1) & mask) {
+        const quint64 slot = m_newSlots[i];
+        const int other = int(quint32(slot) - 1);
+        if ((slot & 0xFFFFFFFF00000000ull) != tag || other == row || !m_moved[size_t(other)])
+            continue;
+        Target theirs;
+        readTarget(other, theirs);
+        if (theirs.folder == target.folder &&
+            sameName(target.head, target.tail, theirs.head, theirs.tail))
+            return other;
+    }
+    m_newSlots[i] = tag | quint64(row + 1);
+    return -1;
 }
 
 PlanMark RenamePlanner::heldBy(int row, int folder, int entry)
@@ -283,15 +334,50 @@ PlanMark RenamePlanner::heldBy(int row, int folder, int entry)
     return PlanMark{PlanReason::TargetHeldStays, 0, holder};
 }
 
-RowVerdict RenamePlanner::plan(int row)
+void RenamePlanner::plan(int first, int count, RowVerdict *verdicts)
 {
-    Target target;
-    if (!targetOf(row, target))
-        return RowVerdict();
-    const RenameEntry &e = (*m_rows)[size_t(row)];
-    const auto fail = [](PlanMark mark) { return RowVerdict{RowVerdict::Action::Fail, mark}; };
+    for (int done = 0; done < count;) {
+        const int n = std::min(kBlock, count - done);
+        for (int i = 0; i < n; ++i) {
+            // A row's first cache line holds all that is read of it here.
+            if (const int ahead = first + done + i + 2 * kAhead; ahead < first + count)
+                __builtin_prefetch(&(*m_rows)[size_t(rowAt(ahead))]);
+            readTarget(rowAt(first + done + i), m_block[size_t(i)]);
+        }
+        for (int i = 0; i < std::min(kAhead, n); ++i)
+            fetchAhead(m_block[size_t(i)]);
+        for (int i = 0; i < n; ++i) {
+            if (i + kAhead < n)
+                fetchAhead(m_block[size_t(i + kAhead)]);
+            judge(m_block[size_t(i)], verdicts[done + i]);
+        }
+        done += n;
+    }
+}
 
-    if (m_mode == Mode::Rename) {
+RowVerdict RenamePlanner::plan(int position)
+{
+    RowVerdict verdict;
+    plan(position, 1, &verdict);
+    return verdict;
+}
+
+void RenamePlanner::judge(const Target &target, RowVerdict &verdict)
+{
+    verdict.mark = PlanMark();
+    if (!target.inBatch) {
+        verdict.action = RowVerdict::Action::None;
+        return;
+    }
+    verdict.action = RowVerdict::Action::Fail;
+    const int row = target.row;
+    const RenameEntry &e = (*m_rows)[size_t(row)];
+    const auto fail = [&verdict](PlanMark mark) { verdict.mark = mark; };
+
+    const NameScan &scan = target.scan;
+    if (m_mode == Mode::Rename &&
+        (scan.separator || scan.nul || scan.halfSurrogate || scan.control ||
+         scan.utf8Bytes > kMaxNameBytes || target.head.size() + target.tail.size() <= 2)) {
         const PlanMark bad = badName(e, target);
         if (bad.reason != PlanReason::None)
             return fail(bad);
@@ -300,14 +386,16 @@ RowVerdict RenamePlanner::plan(int row)
     const int sourceFolder = e.disk.folder;
     const int source = e.disk.entry;
     const FolderRead *into = target.folder >= 0 ? &m_disk->folder(target.folder).read : nullptr;
-    const NameKey key(target.head, target.tail, target.hash);
+    const NameKey key(target.head, target.tail, scan.hash);
     const int taken =
         into && into->state == FolderRead::State::Listed ? into->listing.find(key) : -1;
 
     // The new name is the name it has: nothing to do.
     if (target.folder == sourceFolder &&
-        (source >= 0 ? taken == source : key.equals(namePartOf(e.fullPath))))
-        return RowVerdict{RowVerdict::Action::Skip, PlanMark()};
+        (source >= 0 ? taken == source : key.equals(namePartOf(e.fullPath)))) {
+        verdict.action = RowVerdict::Action::Skip;
+        return;
+    }
 
     if (source == DiskRef::Missing)
         return fail(PlanMark{PlanReason::SourceMissing, 0, -1});
@@ -315,19 +403,28 @@ RowVerdict RenamePlanner::plan(int row)
         return fail(PlanMark{PlanReason::SourceReplaced, 0, -1});
     if (source >= 0) {
         const qint32 first = movedBy(sourceFolder, source);
-        if (first >= 0)
+        if (first >= 0) {
+            m_countedOn[size_t(first)] = 1;
             return fail(PlanMark{PlanReason::SameFile, 0, first});
+        }
     }
     if (taken >= 0) {
         const qint32 first = takenBy(target.folder, taken);
-        if (first >= 0)
+        if (first >= 0) {
+            m_countedOn[size_t(first)] = 1;
             return fail(PlanMark{PlanReason::SameTarget, 0, first});
-        if (movedBy(target.folder, taken) < 0)
+        }
+        const qint32 freer = movedBy(target.folder, taken);
+        if (freer < 0)
             return fail(heldBy(row, target.folder, taken));
+        m_countedOn[size_t(freer)] = 1;
     } else if (target.folder >= 0) {
-        const qint32 first = newNameTakenBy(target);
-        if (first >= 0)
+        // The last check: a name no row has taken is this row's from now on.
+        const qint32 first = takeNewName(target, row);
+        if (first >= 0) {
+            m_countedOn[size_t(first)] = 1;
             return fail(PlanMark{PlanReason::SameTarget, 0, first});
+        }
     }
 
     // It renames: the rows after it see its entry gone and its name taken.
@@ -336,16 +433,13 @@ RowVerdict RenamePlanner::plan(int row)
         m_movedBy[size_t(global(sourceFolder, source))] = row;
     if (taken >= 0)
         m_takenBy[size_t(global(target.folder, taken))] = row;
-    else if (target.folder >= 0)
-        addNewName(target, row);
 
-    PlanMark note;
-    if (into && into->state == FolderRead::State::Listed && !target.scan.ascii) {
+    verdict.action = RowVerdict::Action::Rename;
+    if (into && into->state == FolderRead::State::Listed && !scan.ascii) {
         const int alike = into->listing.findLookalike(key);
         if (alike >= 0 && movedBy(target.folder, alike) < 0)
-            note = PlanMark{PlanReason::LooksAlike, 0, -1};
+            verdict.mark = PlanMark{PlanReason::LooksAlike, 0, -1};
     }
-    return RowVerdict{RowVerdict::Action::Rename, note};
 }
 
 void RenamePlanner::retract(int row)
@@ -353,44 +447,48 @@ void RenamePlanner::retract(int row)
     m_moved[size_t(row)] = 0;
 }
 
+qint32 RenamePlanner::moverOf(int folder, int entry) const
+{
+    return folder >= 0 && entry >= 0 ? movedBy(folder, entry) : -1;
+}
+
 std::vector<RowVerdict> planRenameBatch(const DiskView &disk, const std::vector<RenameEntry> &rows)
 {
     RenamePlanner planner;
     planner.start(disk, rows, RenamePlanner::Mode::Rename);
     std::vector<RowVerdict> verdicts(rows.size());
-    for (size_t row = 0; row < rows.size(); ++row)
-        verdicts[row] = planner.plan(int(row));
+    planner.plan(0, int(rows.size()), verdicts.data());
     return verdicts;
 }
 
 std::vector<int> undoOrder(const DiskView &disk, const std::vector<RenameEntry> &rows)
 {
-    RenamePlanner planner;
-    planner.start(disk, rows, RenamePlanner::Mode::Undo);
-    // Where each entry is now, by folder and name: the row that holds it.
-    const auto keyOf = [](int folder, QStringView name) {
-        return mixedHash(nameHash(name), folder);
-    };
-    QMultiHash<quint64, int> holder;
+    // The row of the batch whose entry each listed entry is.
+    std::vector<qint32> holder(size_t(disk.entryCount()), -1);
     std::vector<int> moves;
     for (size_t row = 0; row < rows.size(); ++row) {
-        if (!planner.inBatch(int(row)))
+        const RenameEntry &e = rows[row];
+        if (!takesPartInUndo(e))
             continue;
         moves.push_back(int(row));
-        holder.insert(keyOf(rows[row].disk.folder, namePartOf(rows[row].fullPath)), int(row));
+        if (e.disk.folder >= 0 && e.disk.entry >= 0) {
+            qint32 &first = holder[size_t(disk.folder(e.disk.folder).firstEntry + e.disk.entry)];
+            if (first < 0)
+                first = qint32(row);
+        }
     }
     // The row that must go before `row`: the one whose entry holds the name
     // `row` goes back to.
     const auto before = [&](int row) {
-        const int folder = planner.targetFolderOf(row);
-        const QStringView name = namePartOf(rows[size_t(row)].previousPath);
-        for (auto it = holder.constFind(keyOf(folder, name));
-             it != holder.constEnd() && it.key() == keyOf(folder, name); ++it) {
-            const RenameEntry &other = rows[size_t(*it)];
-            if (*it != row && other.disk.folder == folder && namePartOf(other.fullPath) == name)
-                return *it;
-        }
-        return -1;
+        const RenameEntry &e = rows[size_t(row)];
+        const int folder = undoTargetFolder(disk, e);
+        if (folder < 0 || disk.folder(folder).read.state != FolderRead::State::Listed)
+            return -1;
+        const int entry = disk.folder(folder).read.listing.find(namePartOf(e.previousPath));
+        if (entry < 0)
+            return -1;
+        const qint32 other = holder[size_t(disk.folder(folder).firstEntry + entry)];
+        return other == row ? -1 : other;
     };
 
     enum : quint8 { Waiting, Visiting, Done };
@@ -432,8 +530,10 @@ std::vector<RowVerdict> planUndoBatch(const DiskView &disk, const std::vector<Re
     const std::vector<int> order = undoOrder(disk, rows);
     RenamePlanner planner;
     planner.start(disk, rows, RenamePlanner::Mode::Undo, &order);
+    std::vector<RowVerdict> inOrder(rows.size());
+    planner.plan(0, int(order.size()), inOrder.data());
     std::vector<RowVerdict> verdicts(rows.size());
-    for (const int row : order)
-        verdicts[size_t(row)] = planner.plan(row);
+    for (size_t i = 0; i < order.size(); ++i)
+        verdicts[size_t(order[i])] = inOrder[i];
     return verdicts;
 }

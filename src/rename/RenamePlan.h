@@ -1,6 +1,7 @@
 #pragma once
 
 #include "list/PlanMark.h"
+#include "rename/NameTable.h"
 
 #include <QtGlobal>
 
@@ -23,6 +24,18 @@ struct RowVerdict
     PlanMark mark;
 };
 
+// A name's hash with what decides whether it can be a file name at all.
+struct NameScan
+{
+    quint64 hash = 0;
+    qint32 utf8Bytes = 0;
+    bool separator = false;     // "/"
+    bool nul = false;           // U+0000
+    bool control = false;       // U+0001 to U+001F, U+007F
+    bool halfSurrogate = false; // half of a surrogate pair: no bytes on disk
+    bool ascii = true;
+};
+
 // Plays a batch over the disk view one row at a time, in the order the batch
 // takes them, without touching the disk: each row is judged against what the
 // rows before it will have done (the single pass of 开始更名: no temporary
@@ -38,67 +51,82 @@ class RenamePlanner
 public:
     enum class Mode : quint8 { Rename, Undo };
 
-    // Starts a batch over these rows. For the undo, `order` lists the rows
-    // in the order they will be taken (undoOrder); the rename takes them top
-    // to bottom. The rows and the view must outlive the batch.
+    // Starts a batch over these rows. The rename takes them top to bottom;
+    // for the undo, `order` lists them in the order they will be taken
+    // (undoOrder). Rows, view and order must outlive the batch.
     void start(const DiskView &disk, const std::vector<RenameEntry> &rows, Mode mode,
                const std::vector<int> *order = nullptr);
 
-    // Judges a row after the rows planned before it. A row judged to rename
-    // counts as renamed for the rows after it, until retract().
-    RowVerdict plan(int row);
+    // Judges the rows at the batch's positions [first, first + count), one
+    // after another, each after the rows judged before it; verdicts[i] is
+    // the verdict of position first + i. A row judged to rename counts as
+    // renamed for the rows after it, until retract().
+    void plan(int first, int count, RowVerdict *verdicts);
+    RowVerdict plan(int position);
     // The row's rename did not happen after all.
     void retract(int row);
+    // The row whose rename moves this listed entry away; -1 if none does.
+    qint32 moverOf(int folder, int entry) const;
+    // Whether the verdict of a row judged after this one counts on its
+    // rename: one that takes the name it frees, or fails because it took a
+    // name or the entry first. Only then does its failing on disk change
+    // what the plan foresees for the rows after it.
+    bool othersCountOn(int row) const { return m_countedOn[size_t(row)] != 0; }
 
+    // The row at a position of the batch.
+    int rowAt(int position) const { return m_order ? (*m_order)[size_t(position)] : position; }
     // Whether the row takes part in the batch at all.
     bool inBatch(int row) const;
-    // The folder the row's new name goes into (-1 when the view does not
-    // know it) and its entry there when the name exists in its listing.
+    // The folder the row's new name goes into; -1 when the view does not know it.
     int targetFolderOf(int row) const;
 
 private:
-    struct Target;
-    bool targetOf(int row, Target &target) const;
+    // A row's new name and where it goes, as judging it needs them.
+    struct Target
+    {
+        int row = -1;
+        bool inBatch = false;
+        int folder = -1;
+        QStringView head;
+        QStringView tail;
+        NameScan scan;
+    };
+    void readTarget(int row, Target &target);
+    void fetchAhead(const Target &target) const;
+    void judge(const Target &target, RowVerdict &verdict);
     PlanMark badName(const RenameEntry &row, const Target &target) const;
     qint32 movedBy(int folder, int entry) const;
     qint32 takenBy(int folder, int entry) const;
-    qint32 newNameTakenBy(const Target &target) const;
-    void addNewName(const Target &target, int row);
+    qint32 takeNewName(const Target &target, int row);
     PlanMark heldBy(int row, int folder, int entry);
     qint32 global(int folder, int entry) const;
 
     const DiskView *m_disk = nullptr;
     const std::vector<RenameEntry> *m_rows = nullptr;
+    const std::vector<int> *m_order = nullptr;
     Mode m_mode = Mode::Rename;
-    std::vector<quint8> m_moved;    // per row: its rename counts as done
-    std::vector<qint32> m_position; // per row: its place in the batch's order
-    std::vector<qint32> m_movedBy;  // per listed entry: the row that moves it away
-    std::vector<qint32> m_takenBy;  // per listed entry: the row that moves into its name
-    std::vector<qint32> m_entryRow; // per listed entry: the first row whose entry it is
+    std::vector<quint8> m_moved;     // per row: its rename counts as done
+    std::vector<quint8> m_countedOn; // per row: a later verdict counts on its rename
+    std::vector<qint32> m_position;  // per row: its place in the batch's order
+    std::vector<qint32> m_movedBy;   // per listed entry: the row that moves it away
+    std::vector<qint32> m_takenBy;   // per listed entry: the row that moves into its name
+    std::vector<qint32> m_entryRow;  // per listed entry: the first row whose entry it is
     bool m_entryRowBuilt = false;
-    // Names the batch puts where no listed entry was: (hash, folder, row).
-    struct NewName
-    {
-        quint64 hash;
-        qint32 folder;
-        qint32 row;
-    };
-    std::vector<NewName> m_newNames;
-    std::vector<quint32> m_newSlots;
+    // Names the batch puts where no listed entry was: the rows that take
+    // them, found by the hash of name and folder. A slot holds the upper
+    // half of that hash beside the row + 1, so a look-up that finds nothing
+    // touches one cache line.
+    std::vector<quint64> m_newSlots;
+    // Rows are judged a block at a time: their names read first, in one
+    // stream, then judged with the tables' memory asked for a few rows ahead.
+    static constexpr int kBlock = 512;
+    static constexpr int kAhead = 8;
+    std::vector<Target> m_block;
     // The last extension met, scanned once for all the rows that share it.
-    mutable const void *m_extensionData = nullptr;
-    mutable qsizetype m_extensionSize = -1;
-    struct Scan
-    {
-        quint64 hash = 0;
-        qsizetype utf8Bytes = 0;
-        bool separator = false;
-        bool nul = false;
-        bool halfSurrogate = false;
-        bool control = false;
-        bool ascii = true;
-    };
-    mutable Scan m_extensionScan;
+    QString m_extension;
+    const void *m_extensionData = nullptr;
+    NameScan m_extensionScan;
+    bool m_extensionIsPiece = true; // one dot, in front: the name's own extension
 };
 
 // 开始更名 foreseen: one verdict per row, rows in list order.

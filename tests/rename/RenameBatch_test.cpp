@@ -219,6 +219,27 @@ TEST_F(RenameTest, FailuresShowTheirOwnTextAndTheUndoTouchesOnlyWhatMoved)
     EXPECT_EQ(names().filter("ok"), QStringList({"ok13", "ok13-new", "ok18", "ok2", "ok28"}));
 }
 
+TEST_F(RenameTest, AFileReplacedMeanwhileIsNeitherRenamedNorUndone)
+{
+    // As editors and file managers replace a file: a new one renamed over it.
+    const auto replace = [this](const QString &name, const QByteArray &content) {
+        writeFile(path("new"), content);
+        ASSERT_EQ(std::rename(QFile::encodeName(path("new")), QFile::encodeName(path(name))), 0);
+    };
+    addRow("a.txt", "x");
+    addRow("b.txt", "y");
+    DiskView disk;
+    disk.refresh(m_model);
+    replace("a.txt", "someone else's");
+    EXPECT_EQ(runRenameBatch(m_model, disk, renameOnDisk).failed, 1);
+    EXPECT_EQ(row(0).resultText, QStringLiteral("！！失败 这个位置已是另一个文件，没有改动"));
+    EXPECT_EQ(names(), QStringList({"a.txt", "y.txt"}));
+    replace("y.txt", "another newcomer");
+    EXPECT_EQ(runUndoBatch(m_model, disk, renameOnDisk).failed, 1);
+    EXPECT_EQ(names(), QStringList({"a.txt", "y.txt"}));
+    EXPECT_EQ(readFile(path("a.txt")) + readFile(path("y.txt")), "someone else'sanother newcomer");
+}
+
 // Linux file names are bytes, and not every byte string is UTF-8. Such a name
 // turns into U+FFFD on its way into a QString, and that QString names another
 // file (a decoy) or none: a file with such a name is never renamed through it.
@@ -379,8 +400,10 @@ void runSeed(unsigned seed)
         for (int i = 0; i < model.count(); ++i) {
             const RenameEntry &row = model.entry(i);
             if (row.outcome == RenameEntry::Outcome::Success) {
-                EXPECT_EQ(treeAfter.value(row.fullPath), treeBefore.value(before[size_t(i)].fullPath));
-                EXPECT_EQ(namePartOf(row.fullPath), before[size_t(i)].previewName + before[size_t(i)].extension);
+                EXPECT_EQ(treeAfter.value(row.fullPath),
+                          treeBefore.value(before[size_t(i)].fullPath));
+                EXPECT_EQ(namePartOf(row.fullPath),
+                          before[size_t(i)].previewName + before[size_t(i)].extension);
             }
         }
 

@@ -167,8 +167,10 @@ TEST_F(PlanTest, EveryRowGetsTheOutcomeOfTheSinglePassTopToBottom)
          {"a>x/y", QStringLiteral("b>x") + QChar(0) + "y", QStringLiteral("c>x") + QChar(0xD83D),
           "d>x\ny", "e>.", "f>..", "tab\tname>tab\tnew", "g>" + chinese258, "h>" + chinese255},
          "bad/ bad0 badh badc bad. bad. ok long258 ok"},
-        {"unchanged, unchecked, no preview", {"a.txt", "b.txt", "c.txt"},
-         {"a.txt>a", "-b.txt>x", "c.txt>"}, "skip - -"},
+        {"unchanged, unchecked, no preview",
+         {"a.txt", "b.txt", "c.txt"},
+         {"a.txt>a", "-b.txt>x", "c.txt>"},
+         "skip - -"},
         {"two rows, one name", {"a", "b"}, {"a>x", "b>x"}, "ok same@1"},
         {"a name held outside the batch", {"a", "c"}, {"a>c"}, "exists"},
         {"a chain in the wrong order", {"a", "b"}, {"a>b", "b>c"}, "below@2 ok"},
@@ -179,11 +181,14 @@ TEST_F(PlanTest, EveryRowGetsTheOutcomeOfTheSinglePassTopToBottom)
         {"a file that is gone", {"a"}, {"gone>x", "a>gone"}, "missing ok"},
         // The file at /l/b.txt after the second row is a.txt's: never renamed
         // for b.txt's row, whatever the spelling of its folder.
-        {"two spellings of one file", {"a.txt", "b.txt"},
-         {"b.txt>c", "a.txt>b", "/l/b.txt>z", "/d//b.txt>y"}, "ok ok samefile@1 samefile@1"},
+        {"two spellings of one file",
+         {"a.txt", "b.txt"},
+         {"b.txt>c", "a.txt>b", "/l/b.txt>z", "/d//b.txt>y"},
+         "ok ok samefile@1 samefile@1"},
         {"a name that reads like another",
          {QStringLiteral("cafe\u0301"), "x", "y"},
-         {QStringLiteral("x>caf\u00e9"), "y>cafe"}, "ok! ok"},
+         {QStringLiteral("x>caf\u00e9"), "y>cafe"},
+         "ok! ok"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

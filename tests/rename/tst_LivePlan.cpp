@@ -93,7 +93,8 @@ private Q_SLOTS:
         QCOMPARE(planLabel(), QStringLiteral("1 个文件将无法更名"));
         QVERIFY(preview(0, Qt::ToolTipRole).toString().startsWith(QStringLiteral("将失败：")));
         QVERIFY(!preview(0, Qt::DecorationRole).value<QIcon>().isNull());
-        QVERIFY(!preview(1, Qt::ToolTipRole).isValid() && !preview(1, Qt::DecorationRole).isValid());
+        QVERIFY(!preview(1, Qt::ToolTipRole).isValid() &&
+                !preview(1, Qt::DecorationRole).isValid());
         QCOMPARE(preview(0, Qt::DisplayRole).toString(), QStringLiteral("p_a")); // the cell as ever
 
         // An unchecked row is no part of the batch.
@@ -123,7 +124,8 @@ private Q_SLOTS:
         QCOMPARE(entriesOf(m_dir.path()), (QStringList{"notes.2019", "photos.2019"}));
         press(Qt::Key_E);
         QCOMPARE(entriesOf(m_dir.path()), (QStringList{"notes.2019", "photos.2019"}));
-        QCOMPARE(child<QLabel>("ts")->text(), QStringLiteral("重命名完成,一共0条文件 成功 0条;失败0条"));
+        QCOMPARE(child<QLabel>("ts")->text(),
+                 QStringLiteral("重命名完成,一共0条文件 成功 0条;失败0条"));
 
         press(Qt::Key_Z);
         QCOMPARE(entriesOf(m_dir.path()), (QStringList{"notes", "photos"}));
