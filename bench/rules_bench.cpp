@@ -201,6 +201,11 @@ void keystroke(benchmark::State &state, const RuleCase &rule)
         registerSized(
             std::string("BM_Keystroke/") + rule.label,
             [&rule](benchmark::State &state) { keystroke(state, rule); }, 20, 20, 10);
+        const std::string label = rule.label;
+        if (label == "add_before" || label == "regex_find")
+            benchsupport::registerMillion(
+                std::string("BM_Keystroke/") + rule.label,
+                [&rule](benchmark::State &state) { keystroke(state, rule); }, 6);
     }
     return true;
 }();

@@ -9,6 +9,21 @@
 #include <algorithm>
 #include <vector>
 
+// Sees a pass of editRows over every row, a block of rows at a time, while
+// the rows just edited are still in the processor's cache.
+class RowPassListener
+{
+public:
+    virtual ~RowPassListener() = default;
+    // A pass that may edit the columns [firstColumn, lastColumn] begins.
+    virtual void passStarted(int firstColumn, int lastColumn) = 0;
+    // The rows [first, last] are as the pass leaves them.
+    virtual void rowsPassed(int first, int last) = 0;
+    // The pass is over; `changed` tells whether it changed any row, in which
+    // case dataChanged follows.
+    virtual void passFinished(bool changed) = 0;
+};
+
 // The one store of the rows to rename. Display position = index in the
 // vector: ordering by a column reorders the rows themselves, so there is no
 // proxy model between the view and the rows.
@@ -35,6 +50,9 @@ public:
     // fn(RenameEntry &, int row) returns true when it changed the row.
     template <typename Fn> void editRows(int firstColumn, int lastColumn, Fn &&fn)
     {
+        constexpr int kBlock = 512;
+        if (m_passListener)
+            m_passListener->passStarted(firstColumn, lastColumn);
         int first = -1;
         int last = -1;
         for (int row = 0; row < count(); ++row) {
@@ -43,10 +61,17 @@ public:
                     first = row;
                 last = row;
             }
+            if (m_passListener && (row % kBlock == kBlock - 1 || row == count() - 1))
+                m_passListener->rowsPassed(row - row % kBlock, row);
         }
+        if (m_passListener)
+            m_passListener->passFinished(first >= 0);
         if (first >= 0)
             Q_EMIT dataChanged(index(first, firstColumn), index(last, lastColumn));
     }
+
+    // At most one listener; nullptr for none.
+    void setPassListener(RowPassListener *listener) { m_passListener = listener; }
 
     // Writes what a row holds besides its cells (where its entry is on disk,
     // the plan's mark) without telling the view: fn(RenameEntry &, int row).
@@ -146,6 +171,7 @@ private:
 
     std::vector<RenameEntry> m_rows;
     mutable QIcon m_warningIcon;
+    RowPassListener *m_passListener = nullptr;
     bool m_sortEnabled = false;
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

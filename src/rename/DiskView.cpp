@@ -114,25 +114,37 @@ public:
             }
             return result;
         }
-        struct statfs fs
-        {
-        };
-        if (::fstat(folder.fd, &st) != 0 || ::fstatfs(folder.fd, &fs) != 0) {
+        if (::fstat(folder.fd, &st) != 0 || !fileSystemOf(folder.fd, st.st_dev)) {
             result.state = FolderRead::State::Unreadable;
             return result;
         }
         result.stamp = stampOf(st);
-        result.stableInodes = hasStableInodes(long(fs.f_type));
+        result.stableInodes = hasStableInodes(m_fsType);
         result.state = readNames(folder.fd, result.listing) ? FolderRead::State::Listed
                                                             : FolderRead::State::Unreadable;
         const qint64 lastChange = std::max(result.stamp.modified, result.stamp.changed);
-        result.reliableStamps = hasTrustworthyStamps(long(fs.f_type));
+        result.reliableStamps = hasTrustworthyStamps(m_fsType);
         result.stampTrusted = result.state == FolderRead::State::Listed && result.reliableStamps &&
                               wallClockNow() - lastChange >= kQuietBeforeTrust;
         return result;
     }
 
 private:
+    // The kind of file system a folder is on, asked once a device.
+    bool fileSystemOf(int fd, dev_t device)
+    {
+        if (m_fsDevice && *m_fsDevice == device)
+            return true;
+        struct statfs fs
+        {
+        };
+        if (::fstatfs(fd, &fs) != 0)
+            return false;
+        m_fsDevice = device;
+        m_fsType = long(fs.f_type);
+        return true;
+    }
+
     // One getdents64 pass: names with their inode numbers and kinds, no stat.
     bool readNames(int fd, FolderListing &listing)
     {
@@ -185,6 +197,8 @@ private:
 
     QByteArray m_buffer;
     QString m_name;
+    std::optional<dev_t> m_fsDevice;
+    long m_fsType = 0;
 };
 
 } // namespace
@@ -324,8 +338,19 @@ int DiskView::folderFor(QStringView path)
     if (known >= 0)
         return known;
     const QString text = path.toString();
-    const std::optional<FolderStamp> stamp = m_reader->stamp(text);
-    const int folder = folderOf(stamp ? &*stamp : nullptr, text);
+    int folder = -1;
+    if (m_reusable.isEmpty()) {
+        // Read at once: the read tells the folder's identity too, and
+        // another spelling of a folder met before is rare.
+        FolderRead read = m_reader->read(text);
+        const auto known = read.state == FolderRead::State::Missing
+                               ? m_byId.constEnd()
+                               : m_byId.constFind(read.stamp.id);
+        folder = known != m_byId.constEnd() ? *known : addFolder(text, std::move(read));
+    } else {
+        const std::optional<FolderStamp> stamp = m_reader->stamp(text);
+        folder = folderOf(stamp ? &*stamp : nullptr, text);
+    }
     m_paths.add(path);
     m_pathFolder.push_back(folder);
     return folder;
@@ -365,6 +390,7 @@ int DiskView::addFolder(const QString &path, FolderRead read)
 
 void DiskView::number()
 {
+    ++m_generation;
     m_entryCount = 0;
     for (Folder &folder : m_folders) {
         folder.firstEntry = m_entryCount;
@@ -554,6 +580,7 @@ void DiskView::rebuild(FileListModel &model, const std::vector<bool> &current)
 
 void DiskView::clear()
 {
+    ++m_generation;
     m_folders.clear();
     m_paths = NameTable();
     m_pathFolder.clear();

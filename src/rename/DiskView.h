@@ -136,6 +136,8 @@ public:
     const Folder &folder(int index) const { return m_folders[size_t(index)]; }
     // Entries of every folder, numbered one after the other (Folder::firstEntry).
     int entryCount() const { return m_entryCount; }
+    // Grows with every change of the folders or of where rows stand in them.
+    quint64 generation() const { return m_generation; }
 
     // The folder a path names, when that path was met; -1 otherwise.
     int knownFolder(QStringView path) const;
@@ -176,6 +178,7 @@ private:
     QHash<FileId, FolderRead> m_reusable;
     std::vector<bool> m_touched;
     int m_entryCount = 0;
+    quint64 m_generation = 0;
 };
 
 // The folder part of a row's path: all before the last "/", "/" for an entry

@@ -10,6 +10,36 @@ LivePlan::LivePlan(FileListModel &model, QObject *parent) : QObject(parent), m_m
     connect(&model, &QAbstractItemModel::rowsRemoved, this, &LivePlan::rowsMoved);
     connect(&model, &QAbstractItemModel::rowsMoved, this, &LivePlan::rowsMoved);
     connect(&model, &QAbstractItemModel::layoutChanged, this, &LivePlan::rowsMoved);
+    model.setPassListener(this);
+}
+
+LivePlan::~LivePlan()
+{
+    m_model.setPassListener(nullptr);
+}
+
+void LivePlan::passStarted(int firstColumn, int lastColumn)
+{
+    m_passPlanned = false;
+    m_planningPass = m_paused == 0 && firstColumn <= RenameEntry::FullPath &&
+                     lastColumn >= RenameEntry::PreviewName;
+    if (m_planningPass)
+        beginPlan();
+}
+
+void LivePlan::rowsPassed(int first, int last)
+{
+    if (m_planningPass)
+        planRows(first, last);
+}
+
+void LivePlan::passFinished(bool changed)
+{
+    if (!m_planningPass)
+        return;
+    m_planningPass = false;
+    endPlan();
+    m_passPlanned = changed;
 }
 
 LivePlan::Pause::~Pause()
@@ -40,6 +70,11 @@ void LivePlan::onDataChanged(const QModelIndex &topLeft, const QModelIndex &bott
         });
     if (marksOnly)
         return;
+    // A pass planned as it went needs no second plan.
+    if (m_passPlanned) {
+        m_passPlanned = false;
+        return;
+    }
     const bool checkBoxes = roles.contains(Qt::CheckStateRole);
     const bool namesOrPaths = topLeft.column() <= RenameEntry::FullPath &&
                               bottomRight.column() >= RenameEntry::PreviewName;
@@ -85,10 +120,17 @@ void LivePlan::replan()
         return;
     }
     m_missed = false;
+    beginPlan();
+    constexpr int kBlock = 512;
+    for (int first = 0; first < m_model.count(); first += kBlock)
+        planRows(first, std::min(first + kBlock, m_model.count()) - 1);
+    endPlan();
+}
+
+void LivePlan::beginPlan()
+{
     const std::vector<RenameEntry> &rows = m_model.entries();
     m_planner.start(m_disk, rows, RenamePlanner::Mode::Rename);
-    m_verdicts.resize(rows.size());
-    m_planner.plan(0, int(rows.size()), m_verdicts.data());
     // The marks are compared with the copy kept of them, not with the rows:
     // over 100,000 rows that is the difference between reading 800 kB in
     // one stream and reading a cache line of every row. The copy is in row
@@ -99,24 +141,48 @@ void LivePlan::replan()
             m_marks[i] = rows[i].mark;
         m_marksInOrder = true;
     }
-    int first = -1;
-    int last = -1;
-    int failures = 0;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const PlanMark &mark = m_verdicts[i].mark;
-        failures += mark.isFailure();
-        if (mark == m_marks[i])
-            continue;
-        m_marks[i] = mark;
-        m_model.updateRowState(int(i), int(i), [&mark](RenameEntry &row, int) { row.mark = mark; });
-        if (first < 0)
-            first = int(i);
-        last = int(i);
+    m_firstChanged = m_lastChanged = -1;
+    m_newFailures = 0;
+    m_held.clear();
+}
+
+void LivePlan::planRows(int first, int last)
+{
+    m_verdicts.resize(size_t(last - first + 1));
+    m_planner.plan(first, last - first + 1, m_verdicts.data());
+    for (int row = first; row <= last; ++row) {
+        const PlanMark &mark = m_verdicts[size_t(row - first)].mark;
+        m_newFailures += mark.isFailure();
+        // Which rows renamed later hold a name is settled at the end.
+        if (mark.reason == PlanReason::TargetHeldBelow ||
+            mark.reason == PlanReason::TargetHeldStays)
+            m_held.push_back(row);
+        setMark(row, mark);
     }
-    if (first >= 0)
-        m_model.planMarksChanged(first, last);
-    if (failures != m_failures) {
-        m_failures = failures;
-        Q_EMIT failuresChanged(failures);
+}
+
+void LivePlan::setMark(int row, const PlanMark &mark)
+{
+    if (mark == m_marks[size_t(row)])
+        return;
+    m_marks[size_t(row)] = mark;
+    m_model.updateRowState(row, row, [&mark](RenameEntry &e, int) { e.mark = mark; });
+    if (m_firstChanged < 0 || row < m_firstChanged)
+        m_firstChanged = row;
+    m_lastChanged = std::max(m_lastChanged, row);
+}
+
+void LivePlan::endPlan()
+{
+    for (const int row : m_held) {
+        PlanMark mark = m_marks[size_t(row)];
+        m_planner.settleHeldMark(row, mark);
+        setMark(row, mark);
+    }
+    if (m_firstChanged >= 0)
+        m_model.planMarksChanged(m_firstChanged, m_lastChanged);
+    if (m_newFailures != m_failures) {
+        m_failures = m_newFailures;
+        Q_EMIT failuresChanged(m_failures);
     }
 }

@@ -4,6 +4,8 @@
 #include "rename/RenameBatch.h"
 #include "rename/RenamePlan.h"
 
+#include "list/FileListModel.h"
+
 #include <QObject>
 
 class FileListModel;
@@ -11,12 +13,13 @@ class FileListModel;
 // Keeps the list's plan marks in step with the rows: after every change of
 // previews, extensions, check boxes or rows it plans 开始更名 again over the
 // disk view and marks the preview cells of the rows that will fail.
-class LivePlan : public QObject
+class LivePlan : public QObject, private RowPassListener
 {
     Q_OBJECT
 
 public:
     explicit LivePlan(FileListModel &model, QObject *parent = nullptr);
+    ~LivePlan() override;
 
     DiskView &disk() { return m_disk; }
     // Checked rows the plan finds will fail.
@@ -54,14 +57,32 @@ private:
                        const QList<int> &roles);
     void onModelReset();
     void rowsMoved();
+    // A plan over every row, in blocks: started, a block after the other,
+    // then the marks told to the view.
+    void beginPlan();
+    void planRows(int first, int last);
+    void endPlan();
+    void setMark(int row, const PlanMark &mark);
+
+    // A rule pass is planned as it goes, a block of rows after the other,
+    // while they are still in the processor's cache.
+    void passStarted(int firstColumn, int lastColumn) override;
+    void rowsPassed(int first, int last) override;
+    void passFinished(bool changed) override;
 
     FileListModel &m_model;
     DiskView m_disk;
     RenamePlanner m_planner;
-    std::vector<RowVerdict> m_verdicts;
+    std::vector<RowVerdict> m_verdicts; // of one block
+    std::vector<int> m_held;            // rows whose mark is settled at the end
+    int m_firstChanged = -1;
+    int m_lastChanged = -1;
+    int m_newFailures = 0;
     std::vector<PlanMark> m_marks; // the rows' marks as last written
     bool m_marksInOrder = false;
     int m_failures = 0;
     int m_paused = 0;
     bool m_missed = false;
+    bool m_planningPass = false;
+    bool m_passPlanned = false; // the dataChanged of that pass needs no plan
 };

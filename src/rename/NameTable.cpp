@@ -37,11 +37,16 @@ quint64 pieceHash(QStringView text)
         h ^= h >> 29;
     }
     if (i < n) {
-        // The last one to three characters, put together in a register:
-        // stored bytes read back as one word would stall the load.
         quint64 w = 0;
-        for (int shift = 0; i < n; ++i, shift += 16)
-            w |= quint64(p[i]) << shift;
+        if (n >= 4) {
+            // The last four characters, overlapping the step before.
+            std::memcpy(&w, p + n - 4, sizeof w);
+        } else {
+            // One to three, put together in a register: stored bytes read
+            // back as one word would stall the load.
+            for (int shift = 0; i < n; ++i, shift += 16)
+                w |= quint64(p[i]) << shift;
+        }
         h = (h ^ w) * k;
         h ^= h >> 29;
     }

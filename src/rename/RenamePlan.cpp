@@ -71,16 +71,22 @@ bool mayHoldOddCharacters(const char16_t *p, qsizetype n)
     const __m128i space = _mm_set1_epi16(0x20);
     const __m128i slash = _mm_set1_epi16(u'/');
     __m128i odd = _mm_setzero_si128();
-    for (; i + 8 <= n; i += 8) {
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+    const auto test = [&](qsizetype at) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + at));
         // Signed: a character from U+8000 on counts as below U+0020, which
         // sends it to the exact scan as the rest beyond ASCII (and DEL) go.
         odd = _mm_or_si128(odd, _mm_cmplt_epi16(c, space));
         odd = _mm_or_si128(odd, _mm_cmpgt_epi16(c, _mm_set1_epi16(0x7E)));
         odd = _mm_or_si128(odd, _mm_cmpeq_epi16(c, slash));
+    };
+    if (n >= 8) {
+        for (; i + 8 <= n; i += 8)
+            test(i);
+        // The last characters in one more test that overlaps the one before.
+        if (i < n)
+            test(n - 8);
+        return _mm_movemask_epi8(odd) != 0;
     }
-    if (_mm_movemask_epi8(odd) != 0)
-        return true;
 #endif
     for (; i < n; ++i) {
         const char16_t c = p[i];
@@ -163,12 +169,44 @@ void RenamePlanner::start(const DiskView &disk, const std::vector<RenameEntry> &
         for (size_t i = 0; i < order->size(); ++i)
             m_position[size_t((*order)[i])] = qint32(i);
     }
-    // Every row takes at most one new name: the table never fills past half.
-    m_newSlots.assign(std::bit_ceil(std::max<size_t>(rows.size() * 2, 1024)), 0);
+    sliceNewNames();
     m_extensionData = nullptr;
     m_extension = QString();
     m_extensionScan = NameScan();
     m_block.resize(kBlock);
+}
+
+void RenamePlanner::sliceNewNames()
+{
+    // The rows of a folder, and so the sizes of the slices, change only
+    // when rows come or go or the view changes.
+    const bool undo = m_mode == Mode::Undo;
+    if (undo || m_slicedForUndo || m_slicedDisk != m_disk ||
+        m_slicedGeneration != m_disk->generation() || m_slicedRows != m_rows->size()) {
+        std::vector<quint32> rowsIn(size_t(m_disk->folderCount()), 0);
+        for (size_t row = 0; row < m_rows->size(); ++row) {
+            const int folder = targetFolderOf(int(row));
+            if (folder >= 0)
+                ++rowsIn[size_t(folder)];
+        }
+        m_sliceStart.resize(rowsIn.size());
+        m_sliceMask.resize(rowsIn.size());
+        quint32 next = 0;
+        for (size_t folder = 0; folder < rowsIn.size(); ++folder) {
+            // Every row takes at most one new name: no slice fills past half.
+            const quint32 size = rowsIn[folder] ? std::bit_ceil(rowsIn[folder] * 2 + 2) : 1;
+            m_sliceStart[folder] = next;
+            m_sliceMask[folder] = size - 1;
+            next += size;
+        }
+        m_newSlots.assign(next, 0);
+        m_slicedDisk = m_disk;
+        m_slicedGeneration = m_disk->generation();
+        m_slicedRows = m_rows->size();
+        m_slicedForUndo = undo;
+        return;
+    }
+    std::fill(m_newSlots.begin(), m_newSlots.end(), 0);
 }
 
 bool RenamePlanner::inBatch(int row) const
@@ -190,11 +228,16 @@ int RenamePlanner::targetFolderOf(int row) const
 void RenamePlanner::readTarget(int row, Target &target)
 {
     target.row = row;
-    target.inBatch = inBatch(row);
+    const RenameEntry &e = (*m_rows)[size_t(row)];
+    if (m_mode == Mode::Rename) {
+        target.inBatch = e.checked && !e.previewName.isEmpty();
+        target.folder = e.disk.folder;
+    } else {
+        target.inBatch = takesPartInUndo(e);
+        target.folder = target.inBatch ? undoTargetFolder(*m_disk, e) : -1;
+    }
     if (!target.inBatch)
         return;
-    const RenameEntry &e = (*m_rows)[size_t(row)];
-    target.folder = targetFolderOf(row);
     if (m_mode == Mode::Undo) {
         target.head = namePartOf(e.previousPath);
         target.tail = QStringView();
@@ -237,8 +280,8 @@ void RenamePlanner::fetchAhead(const Target &target) const
     const FolderRead &read = m_disk->folder(target.folder).read;
     if (read.state == FolderRead::State::Listed)
         read.listing.prefetch(target.scan.hash);
-    __builtin_prefetch(
-        &m_newSlots[mixedHash(target.scan.hash, target.folder) & (m_newSlots.size() - 1)]);
+    __builtin_prefetch(const_cast<RenamePlanner *>(this)->newSlot(
+        target.folder, mixedHash(target.scan.hash, target.folder)));
 }
 
 PlanMark RenamePlanner::badName(const RenameEntry &row, const Target &target) const
@@ -292,10 +335,11 @@ qint32 RenamePlanner::takeNewName(const Target &target, int row)
 {
     const quint64 hash = mixedHash(target.scan.hash, target.folder);
     const quint64 tag = hash & 0xFFFFFFFF00000000ull;
-    const size_t mask = m_newSlots.size() - 1;
+    quint64 *slice = &m_newSlots[m_sliceStart[size_t(target.folder)]];
+    const size_t mask = m_sliceMask[size_t(target.folder)];
     size_t i = hash & mask;
-    for (; m_newSlots[i] != 0; i = (i + 1) & mask) {
-        const quint64 slot = m_newSlots[i];
+    for (; slice[i] != 0; i = (i + 1) & mask) {
+        const quint64 slot = slice[i];
         const int other = int(quint32(slot) - 1);
         if ((slot & 0xFFFFFFFF00000000ull) != tag || other == row || !m_moved[size_t(other)])
             continue;
@@ -305,7 +349,7 @@ qint32 RenamePlanner::takeNewName(const Target &target, int row)
             sameName(target.head, target.tail, theirs.head, theirs.tail))
             return other;
     }
-    m_newSlots[i] = tag | quint64(row + 1);
+    slice[i] = tag | quint64(row + 1);
     return -1;
 }
 
@@ -445,6 +489,17 @@ void RenamePlanner::judge(const Target &target, RowVerdict &verdict)
 void RenamePlanner::retract(int row)
 {
     m_moved[size_t(row)] = 0;
+}
+
+void RenamePlanner::settleHeldMark(int row, PlanMark &mark) const
+{
+    if (mark.reason != PlanReason::TargetHeldBelow && mark.reason != PlanReason::TargetHeldStays)
+        return;
+    const int holder = mark.other;
+    const bool later =
+        m_position.empty() ? holder > row : m_position[size_t(holder)] > m_position[size_t(row)];
+    mark.reason =
+        later && inBatch(holder) ? PlanReason::TargetHeldBelow : PlanReason::TargetHeldStays;
 }
 
 qint32 RenamePlanner::moverOf(int folder, int entry) const

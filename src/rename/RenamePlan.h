@@ -65,6 +65,10 @@ public:
     RowVerdict plan(int position);
     // The row's rename did not happen after all.
     void retract(int row);
+    // Rows judged before the rows below them had their final texts (a pass
+    // planned as it goes) may say "stays" where "renamed later" is right:
+    // settled again from the rows as they are now.
+    void settleHeldMark(int row, PlanMark &mark) const;
     // The row whose rename moves this listed entry away; -1 if none does.
     qint32 moverOf(int folder, int entry) const;
     // Whether the verdict of a row judged after this one counts on its
@@ -115,8 +119,23 @@ private:
     // Names the batch puts where no listed entry was: the rows that take
     // them, found by the hash of name and folder. A slot holds the upper
     // half of that hash beside the row + 1, so a look-up that finds nothing
-    // touches one cache line.
+    // touches one cache line. The table comes in slices, one a folder, each
+    // sized for the rows whose names go there: the look-ups of a folder's
+    // rows stay within a few kilobytes, where one table for a million rows
+    // would cost a miss of the address cache each.
     std::vector<quint64> m_newSlots;
+    std::vector<quint32> m_sliceStart; // per folder
+    std::vector<quint32> m_sliceMask;
+    // What the slices were sized for.
+    const DiskView *m_slicedDisk = nullptr;
+    quint64 m_slicedGeneration = 0;
+    size_t m_slicedRows = 0;
+    bool m_slicedForUndo = false;
+    void sliceNewNames();
+    quint64 *newSlot(int folder, quint64 hash)
+    {
+        return &m_newSlots[m_sliceStart[size_t(folder)] + (hash & m_sliceMask[size_t(folder)])];
+    }
     // Rows are judged a block at a time: their names read first, in one
     // stream, then judged with the tables' memory asked for a few rows ahead.
     static constexpr int kBlock = 512;
