@@ -73,8 +73,9 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
 
 Form1::~Form1()
 {
-    // The dialogs and the rule band refer to the rows and the rule marker,
-    // which are gone by the time QWidget deletes the children.
+    // The plan, the dialogs and the rule band refer to the rows and the
+    // rule marker, which are gone by the time QWidget deletes the children.
+    delete m_livePlan;
     delete m_folderScan;
     delete m_existingRules;
     delete m_singleRename;

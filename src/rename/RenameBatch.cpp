@@ -153,12 +153,13 @@ struct Move
 
 // Carries out one batch over the rows and keeps its counts.
 //
-// The rows go in chunks: plan a chunk (the verdicts, new paths and their
-// bytes for the system), rename it, then write the outcomes into the rows.
-// Where the kernel isolates its page tables without PCID (common on virtual
-// machines), every system call empties the processor's address cache, so
-// work between two renames pays again for each memory page and each piece
-// of code it touches; in the rename step only the renames remain.
+// The batch is planned first, then carried out in chunks: the new paths of
+// a chunk and their bytes for the system, the renames back to back, then
+// the outcomes written into the rows. Where the kernel isolates its page
+// tables without PCID (common on virtual machines), every system call
+// empties the processor's address cache, so work between two renames pays
+// again for each memory page and each piece of code it touches; in the
+// rename step only the renames remain.
 class BatchRunner
 {
 public:
@@ -293,10 +294,9 @@ private:
         return true;
     }
 
-    // Renames the chunk's steps back to back. A rename the disk refuses was
-    // foreseen to succeed: the steps after it were planned on a wrong
-    // premise, so they are taken back and planned again with the next chunk.
-    // Returns how many steps are done.
+    // Renames the chunk's steps back to back; what the disk answers is the
+    // outcome. Returns how many steps are done: all, unless a refused rename
+    // makes the plan for the steps after it wrong (surprised()).
     int renameChunk(int planned)
     {
         for (int i = 0; i < planned; ++i) {
