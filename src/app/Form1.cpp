@@ -274,6 +274,8 @@ void Form1::addDroppedPaths(const QStringList &dropped)
     if (!accepted.newPaths.isEmpty()) {
         if (m_model->count() == 0)
             m_ruleMarker.clear();
+        // Planned once, when the new rows are in their places.
+        const LivePlan::Pause pause(*m_livePlan);
         m_model->appendPaths(accepted.newPaths);
         m_model->setSort(RenameEntry::SortKey, m_model->sortOrder());
         hideHint();
@@ -285,8 +287,11 @@ void Form1::onFolderScanned(const QStringList &paths)
 {
     clearAll();
     m_ruleMarker.clear();
-    m_model->appendPaths(paths);
-    m_model->setSort(RenameEntry::SortKey, m_model->sortOrder());
+    {
+        const LivePlan::Pause pause(*m_livePlan);
+        m_model->appendPaths(paths);
+        m_model->setSort(RenameEntry::SortKey, m_model->sortOrder());
+    }
     showRowCount();
     hideHint();
     // The dialog closes after a scan that found files; what it could not

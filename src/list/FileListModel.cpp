@@ -31,6 +31,14 @@ bool underFolder(const QString &path, const QString &folder)
 // code point folded on its own (simple folding), lone surrogates kept.
 QString caseFoldedKey(const QString &text)
 {
+    // Digits (the natural-sort keys) and lower-case ASCII fold to
+    // themselves: the key is the text, with no copy.
+    const char16_t *chars = reinterpret_cast<const char16_t *>(text.constData());
+    bool folds = false;
+    for (qsizetype i = 0; i < text.size() && !folds; ++i)
+        folds = chars[i] >= 0x80 || (chars[i] >= u'A' && chars[i] <= u'Z');
+    if (!folds)
+        return text;
     QString key(text.size(), Qt::Uninitialized);
     const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
     char16_t *out = reinterpret_cast<char16_t *>(key.data());
@@ -56,13 +64,24 @@ QString caseFoldedKey(const QString &text)
 FileListModel::FileListModel(QObject *parent) : QAbstractTableModel(parent)
 {}
 
-RenameEntry FileListModel::entryFromPath(const QString &path)
+RenameEntry FileListModel::entryFromPath(const QString &path, const QString *extensionBefore)
 {
+    // One look at the name: base, extension and colour as PathPart splits
+    // them, with one allocation for the base and, where the row before has
+    // the same extension, none for it.
+    const QStringView name = QStringView(path).mid(lastIndexOfChar(path, u'/') + 1);
+    const qsizetype dot = lastIndexOfChar(name, u'.');
     RenameEntry e;
-    e.originalName = PathPart(path, PathSelector::BaseName);
-    e.extension = extensionCellOf(path);
+    e.originalName = (dot < 0 ? name : name.left(dot)).toString();
+    if (dot >= 0) {
+        const QStringView extension = name.mid(dot);
+        if (extensionBefore && *extensionBefore == extension)
+            e.extension = *extensionBefore;
+        else
+            e.extension = extension.toString();
+    }
     e.fullPath = path;
-    e.blue = PathPart(path, PathSelector::Extension).isEmpty();
+    e.blue = dot < 0 || dot == name.size() - 1;
     e.tempName = e.originalName;
     e.sortKey = sortKeyOf(e.originalName);
     e.checked = true;
@@ -110,17 +129,11 @@ void FileListModel::appendPaths(const QStringList &paths)
     const int first = count();
     beginInsertRows({}, first, first + static_cast<int>(paths.size()) - 1);
     reserveMore(static_cast<size_t>(paths.size()));
-    for (const QString &path : paths) {
-        m_rows.push_back(entryFromPath(cleanedPath(path)));
-        // Rows from one folder mostly share their extension: one text for
-        // all of them saves memory and lets a pass over the rows read it once.
-        RenameEntry &added = m_rows.back();
-        if (m_rows.size() > 1) {
-            const QString &before = m_rows[m_rows.size() - 2].extension;
-            if (added.extension == before)
-                added.extension = before;
-        }
-    }
+    // Rows from one folder mostly share their extension: one text for all
+    // of them saves memory and lets a pass over the rows read it once.
+    for (const QString &path : paths)
+        m_rows.push_back(
+            entryFromPath(cleanedPath(path), m_rows.empty() ? nullptr : &m_rows.back().extension));
     endInsertRows();
 }
 

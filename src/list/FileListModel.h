@@ -34,8 +34,9 @@ class FileListModel : public QAbstractTableModel
 public:
     explicit FileListModel(QObject *parent = nullptr);
 
-    // Builds a row from a full path exactly as a drop or a folder scan does.
-    static RenameEntry entryFromPath(const QString &path);
+    // Builds a row from a full path exactly as a drop or a folder scan does;
+    // it shares the extension of `extensionBefore` when that is the same.
+    static RenameEntry entryFromPath(const QString &path, const QString *extensionBefore = nullptr);
 
     int count() const { return static_cast<int>(m_rows.size()); }
     const RenameEntry &entry(int row) const { return m_rows[static_cast<size_t>(row)]; }

@@ -58,16 +58,8 @@ QString extensionCellOf(const QString &path)
 QString cleanedPath(const QString &path)
 {
     // Most paths are clean already: they are given back without a copy.
-    const auto isSeparator = [](QChar c) { return c == QLatin1Char('/'); };
-    bool clean = !path.endsWith(QLatin1Char('/')) || path.size() == 1;
-    for (qsizetype i = 0; clean && i + 1 < path.size(); ++i) {
-        if (!isSeparator(path.at(i)))
-            continue;
-        const QChar next = path.at(i + 1);
-        if (isSeparator(next) ||
-            (next == QLatin1Char('.') && (i + 2 == path.size() || isSeparator(path.at(i + 2)))))
-            clean = false;
-    }
+    const bool clean = (!path.endsWith(u'/') || path.size() == 1) && !path.endsWith(u"/.") &&
+                       !path.contains(u"//") && !path.contains(u"/./");
     if (clean)
         return path;
 

@@ -55,7 +55,6 @@ void LivePlan::onRowsInserted(const QModelIndex &parent, int first, int last)
     // New rows are looked up even while paused: their entries are what they
     // are when they enter the list.
     m_disk.resolve(m_model, first, last);
-    m_marksInOrder = false;
     replan();
 }
 
@@ -91,7 +90,6 @@ void LivePlan::onModelReset()
 
 void LivePlan::rowsMoved()
 {
-    m_marksInOrder = false;
     replan();
 }
 
@@ -129,18 +127,7 @@ void LivePlan::replan()
 
 void LivePlan::beginPlan()
 {
-    const std::vector<RenameEntry> &rows = m_model.entries();
-    m_planner.start(m_disk, rows, RenamePlanner::Mode::Rename);
-    // The marks are compared with the copy kept of them, not with the rows:
-    // over 100,000 rows that is the difference between reading 800 kB in
-    // one stream and reading a cache line of every row. The copy is in row
-    // order unless rows came, went or moved since.
-    if (!m_marksInOrder || m_marks.size() != rows.size()) {
-        m_marks.resize(rows.size());
-        for (size_t i = 0; i < rows.size(); ++i)
-            m_marks[i] = rows[i].mark;
-        m_marksInOrder = true;
-    }
+    m_planner.start(m_disk, m_model.entries(), RenamePlanner::Mode::Rename);
     m_firstChanged = m_lastChanged = -1;
     m_newFailures = 0;
     m_held.clear();
@@ -163,9 +150,9 @@ void LivePlan::planRows(int first, int last)
 
 void LivePlan::setMark(int row, const PlanMark &mark)
 {
-    if (mark == m_marks[size_t(row)])
+    // The row was just read by the plan: it is still in the cache.
+    if (mark == m_model.entry(row).mark)
         return;
-    m_marks[size_t(row)] = mark;
     m_model.updateRowState(row, row, [&mark](RenameEntry &e, int) { e.mark = mark; });
     if (m_firstChanged < 0 || row < m_firstChanged)
         m_firstChanged = row;
@@ -175,7 +162,7 @@ void LivePlan::setMark(int row, const PlanMark &mark)
 void LivePlan::endPlan()
 {
     for (const int row : m_held) {
-        PlanMark mark = m_marks[size_t(row)];
+        PlanMark mark = m_model.entry(row).mark;
         m_planner.settleHeldMark(row, mark);
         setMark(row, mark);
     }

@@ -78,8 +78,6 @@ private:
     int m_firstChanged = -1;
     int m_lastChanged = -1;
     int m_newFailures = 0;
-    std::vector<PlanMark> m_marks; // the rows' marks as last written
-    bool m_marksInOrder = false;
     int m_failures = 0;
     int m_paused = 0;
     bool m_missed = false;

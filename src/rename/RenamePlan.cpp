@@ -190,13 +190,14 @@ void RenamePlanner::sliceNewNames()
                 ++rowsIn[size_t(folder)];
         }
         m_sliceStart.resize(rowsIn.size());
-        m_sliceMask.resize(rowsIn.size());
+        m_sliceSize.resize(rowsIn.size());
         quint32 next = 0;
         for (size_t folder = 0; folder < rowsIn.size(); ++folder) {
-            // Every row takes at most one new name: no slice fills past half.
-            const quint32 size = rowsIn[folder] ? std::bit_ceil(rowsIn[folder] * 2 + 2) : 1;
+            // Every row takes at most one new name: no slice fills past two
+            // thirds.
+            const quint32 size = rowsIn[folder] ? rowsIn[folder] + rowsIn[folder] / 2 + 2 : 1;
             m_sliceStart[folder] = next;
-            m_sliceMask[folder] = size - 1;
+            m_sliceSize[folder] = size;
             next += size;
         }
         m_newSlots.assign(next, 0);
@@ -280,8 +281,9 @@ void RenamePlanner::fetchAhead(const Target &target) const
     const FolderRead &read = m_disk->folder(target.folder).read;
     if (read.state == FolderRead::State::Listed)
         read.listing.prefetch(target.scan.hash);
-    __builtin_prefetch(const_cast<RenamePlanner *>(this)->newSlot(
-        target.folder, mixedHash(target.scan.hash, target.folder)));
+    const quint64 hash = mixedHash(target.scan.hash, target.folder);
+    __builtin_prefetch(
+        &m_newSlots[m_sliceStart[size_t(target.folder)] + homeIn(target.folder, hash)]);
 }
 
 PlanMark RenamePlanner::badName(const RenameEntry &row, const Target &target) const
@@ -336,9 +338,9 @@ qint32 RenamePlanner::takeNewName(const Target &target, int row)
     const quint64 hash = mixedHash(target.scan.hash, target.folder);
     const quint64 tag = hash & 0xFFFFFFFF00000000ull;
     quint64 *slice = &m_newSlots[m_sliceStart[size_t(target.folder)]];
-    const size_t mask = m_sliceMask[size_t(target.folder)];
-    size_t i = hash & mask;
-    for (; slice[i] != 0; i = (i + 1) & mask) {
+    const quint32 size = m_sliceSize[size_t(target.folder)];
+    quint32 i = homeIn(target.folder, hash);
+    for (; slice[i] != 0; i = i + 1 == size ? 0 : i + 1) {
         const quint64 slot = slice[i];
         const int other = int(quint32(slot) - 1);
         if ((slot & 0xFFFFFFFF00000000ull) != tag || other == row || !m_moved[size_t(other)])

@@ -125,16 +125,19 @@ private:
     // would cost a miss of the address cache each.
     std::vector<quint64> m_newSlots;
     std::vector<quint32> m_sliceStart; // per folder
-    std::vector<quint32> m_sliceMask;
+    std::vector<quint32> m_sliceSize;
     // What the slices were sized for.
     const DiskView *m_slicedDisk = nullptr;
     quint64 m_slicedGeneration = 0;
     size_t m_slicedRows = 0;
     bool m_slicedForUndo = false;
     void sliceNewNames();
-    quint64 *newSlot(int folder, quint64 hash)
+    // The home of a hash in a folder's slice: the hash's lower half scaled
+    // to the slice's size, which need not be a power of two. (The upper
+    // half is the slot's tag.)
+    quint32 homeIn(int folder, quint64 hash) const
     {
-        return &m_newSlots[m_sliceStart[size_t(folder)] + (hash & m_sliceMask[size_t(folder)])];
+        return quint32((quint64(quint32(hash)) * m_sliceSize[size_t(folder)]) >> 32);
     }
     // Rows are judged a block at a time: their names read first, in one
     // stream, then judged with the tables' memory asked for a few rows ahead.

@@ -16,7 +16,17 @@ TEST(PathPart, SplitsAtTheLastSlashAndTheLastDotOfTheName)
 
     // A trailing dot stays in the extension cell: an unchanged name reassembles.
     const RenameEntry notes = FileListModel::entryFromPath("/d/notes.");
-    EXPECT_EQ(notes.originalName + "|" + notes.extension, "notes|.");
+    EXPECT_EQ(notes.originalName + "|" + notes.extension + "|" + QString::number(notes.blue),
+              "notes|.|1");
+
+    // Paths enter the list cleaned; ".." and links stay, as only the disk knows them.
+    const QStringList cleaned[] = {{"/a//b/./c/", "/a/b/c"},
+                                   {"/a/.", "/a"},
+                                   {"//", "/"},
+                                   {"/a/../b", "/a/../b"},
+                                   {"rel//x", "rel/x"}};
+    for (const QStringList &c : cleaned)
+        EXPECT_EQ(cleanedPath(c[0]), c[1]) << c[0].toStdString();
 }
 
 TEST(FileListModel, SortIsStableAndCaseInsensitive)
