@@ -124,23 +124,31 @@ TEST_F(RenameTest, CaseOnlyChangeGoesThroughATemporaryNameAndNeverMergesHardLink
     EXPECT_EQ(names(), QStringList({"PHOTO", "Photo", "photo"}));
 }
 
-TEST_F(RenameTest, TheExtensionFollowsTheNewNameAndAChainIsUndoneBottomUp)
+TEST_F(RenameTest, ANameStaysAfterASecondPressAndARedoGivesTheNamesTheUndoneBatchGave)
 {
     addRow("b", "c");
     addRow("a", "b"); // "b" has moved on by then
     addRow("photos", "photos.2019");
     addRow("notes.", "memo"); // the extension "." stays
-    EXPECT_EQ(runRenameBatch(m_model, renameOnDisk).succeeded, 4);
+    addRow("pic.jpg", "pic");
+    m_model.setCell(4, RenameEntry::Extension, ".txt"); // as 后缀名统一改成 leaves it
+    EXPECT_EQ(runRenameBatch(m_model, renameOnDisk).succeeded, 5);
+    // Pressed again, only the rows given new previews rename.
     m_model.setCell(2, RenameEntry::PreviewName, "album");
     m_model.setCell(3, RenameEntry::PreviewName, "memo2");
     EXPECT_EQ(runRenameBatch(m_model, renameOnDisk).succeeded, 2);
-    EXPECT_EQ(names(), QStringList({"album.2019", "b", "c", "memo2."}));
+    const QStringList renamed = {"album.2019", "b", "c", "memo2.", "pic.txt"};
+    EXPECT_EQ(names(), renamed);
     std::vector<int> steps; // b→a must come back before c→b can
     const auto progress = [&](int i, int n) { steps.push_back(i * 10 + n); };
-    EXPECT_EQ(runUndoBatch(m_model, renameOnDisk, progress).succeeded, 4);
-    EXPECT_EQ(steps, (std::vector<int>{14, 24, 34, 44}));
-    EXPECT_EQ(names(), QStringList({"a", "b", "memo.", "photos.2019"}));
+    EXPECT_EQ(runUndoBatch(m_model, renameOnDisk, progress).succeeded, 5);
+    EXPECT_EQ(steps, (std::vector<int>{15, 25, 35, 45, 55}));
+    EXPECT_EQ(names(), QStringList({"a", "b", "memo.", "photos.2019", "pic.jpg"}));
     EXPECT_EQ(readFile(path("a")) + readFile(path("b")), "ab");
+    // Renaming again gives every row the name the undone batch gave it, the
+    // extension it changed included.
+    EXPECT_EQ(runRenameBatch(m_model, renameOnDisk).succeeded, 5);
+    EXPECT_EQ(names(), renamed);
 }
 
 TEST_F(RenameTest, AStaleSecondRowNeverRenamesWhatAnotherRowMovedToItsPath)
