@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,19 +27,89 @@ QString lastComponent(const QString &path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-// Renames only after making sure nothing is at the target. There is a short
-// window between the check and the rename; it is the last resort, for a file
-// system that neither takes RENAME_NOREPLACE nor hard links.
-int checkedRename(const char *from, const char *to)
+// Without RENAME_NOREPLACE a plain rename(2) replaces whatever is at the
+// target, and checking first leaves a window in which another program can
+// put something there. So the target's name is claimed first, with a call
+// that fails when anything is there (an empty file made with O_EXCL, or an
+// empty folder), and the entry is renamed onto that claim: the only thing
+// the rename can then replace is our own empty placeholder.
+class TargetClaim
 {
-    struct stat st
+public:
+    TargetClaim(const char *path, bool folder) : m_path(path), m_folder(folder)
+    {
+        if (folder) {
+            if (::mkdir(path, 0700) != 0 || ::lstat(path, &m_made) != 0) {
+                m_error = errno;
+                return;
+            }
+        } else {
+            const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd < 0) {
+                m_error = errno;
+                return;
+            }
+            if (::fstat(fd, &m_made) != 0)
+                m_error = errno;
+            ::close(fd);
+            if (m_error != 0)
+                return;
+        }
+        m_held = true;
+    }
+    TargetClaim(const TargetClaim &) = delete;
+    TargetClaim &operator=(const TargetClaim &) = delete;
+    // A claim that was not used is taken back, but only while the path still
+    // holds our own empty placeholder: whatever someone put there stays.
+    ~TargetClaim()
+    {
+        if (!m_held || !stillOurs())
+            return;
+        if (m_folder)
+            ::rmdir(m_path); // fails, as it should, once something was put inside
+        else
+            ::unlink(m_path);
+    }
+
+    int error() const { return m_error; }
+
+    bool stillOurs() const
+    {
+        struct stat now
+        {
+        };
+        if (::lstat(m_path, &now) != 0)
+            return false;
+        return now.st_dev == m_made.st_dev && now.st_ino == m_made.st_ino &&
+               (now.st_mode & S_IFMT) == (m_made.st_mode & S_IFMT) &&
+               (m_folder || now.st_size == 0);
+    }
+
+    // The entry now lies where the placeholder was: nothing to take back.
+    void consumed() { m_held = false; }
+
+private:
+    const char *m_path;
+    bool m_folder;
+    bool m_held = false;
+    int m_error = 0;
+    struct stat m_made
     {
     };
-    if (::lstat(to, &st) == 0)
+};
+
+int renameOntoClaim(const char *from, const char *to, bool folder)
+{
+    TargetClaim claim(to, folder);
+    if (claim.error() != 0)
+        return claim.error();
+    // Someone removed our placeholder and put something of theirs there.
+    if (!claim.stillOurs())
         return EEXIST;
-    if (errno != ENOENT)
+    if (::rename(from, to) != 0)
         return errno;
-    return ::rename(from, to) == 0 ? 0 : errno;
+    claim.consumed();
+    return 0;
 }
 
 int renameWithoutFlag(const char *from, const char *to)
@@ -47,7 +120,7 @@ int renameWithoutFlag(const char *from, const char *to)
     if (::lstat(from, &st) != 0)
         return errno;
     if (S_ISDIR(st.st_mode))
-        return checkedRename(from, to);
+        return renameOntoClaim(from, to, true);
 
     // link() fails with EEXIST when the name is taken, without a window.
     if (::linkat(AT_FDCWD, from, AT_FDCWD, to, 0) == 0) {
@@ -59,8 +132,27 @@ int renameWithoutFlag(const char *from, const char *to)
     }
     const int err = errno;
     if (err == EPERM || err == EOPNOTSUPP || err == ENOSYS || err == EMLINK)
-        return checkedRename(from, to); // no hard links on this file system
+        return renameOntoClaim(from, to, false); // no hard links on this file system
     return err;
+}
+
+// True when the folder lists an entry spelt exactly `listed` and none spelt
+// exactly `unlisted`.
+bool listsOnlyFirst(const QString &folder, const QString &listed, const QString &unlisted)
+{
+    const QByteArray dirPath = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QByteArray want = QFile::encodeName(listed);
+    const QByteArray avoid = QFile::encodeName(unlisted);
+    const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(dirPath.constData()), ::closedir);
+    if (!dir)
+        return false;
+    bool found = false;
+    while (const dirent *entry = ::readdir(dir.get())) {
+        if (avoid == entry->d_name)
+            return false;
+        found = found || want == entry->d_name;
+    }
+    return found;
 }
 
 // 0 or the errno of the failure; never replaces an existing entry.
@@ -138,7 +230,13 @@ bool isSameEntryCaseChange(const QString &from, const QString &to)
     if (::lstat(QFile::encodeName(from).constData(), &a) != 0 ||
         ::lstat(QFile::encodeName(to).constData(), &b) != 0)
         return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    if (a.st_dev == b.st_dev && a.st_ino == b.st_ino)
+        return true;
+    // Some FUSE layers (exFAT through exfat-fuse) give each spelling its own
+    // inode number. The folder's listing still tells: the entry is listed
+    // under the old spelling only, and the new one "exists" only because the
+    // file system folds case when it looks a name up.
+    return listsOnlyFirst(folderPrefix(from), lastComponent(from), lastComponent(to));
 }
 
 bool appendNativePath(QByteArray &out, const QString &path)

@@ -43,10 +43,11 @@ RenameFailure failureFromErrno(int code);
 // The pieces of renameOnDisk, public so that each can be tried on its own.
 
 // True when `to` spells the entry at `from` differently only in letter case,
-// in the same folder, and both names lead to the same inode: what a
-// case-insensitive file system reports as an existing target when only the
-// case of a name changes. Two names of one hard-linked file that differ by
-// more than case are two entries, and give false.
+// in the same folder, and both names lead to the same entry: the same inode,
+// or, where a file system numbers each spelling apart, the folder lists the
+// old spelling and not the new one. That is what a case-insensitive file
+// system reports as an existing target when only the case of a name changes. Two names of one
+// hard-linked file that differ by more than case are two entries, and give false.
 bool isSameEntryCaseChange(const QString &from, const QString &to);
 
 // Renames through a fresh hidden name in the same folder, in two steps that
@@ -55,6 +56,9 @@ bool isSameEntryCaseChange(const QString &from, const QString &to);
 std::optional<RenameFailure> renameViaTemporary(const QString &from, const QString &to);
 
 // The rename for file systems that refuse RENAME_NOREPLACE: a file is linked
-// under the new name and then unlinked under the old one; a folder is renamed
-// only after checking that nothing exists at the target.
+// under the new name and then unlinked under the old one. Where hard links
+// are refused too (FAT and exFAT through FUSE), and for folders, the target
+// is first claimed with an empty file made with O_EXCL or an empty folder,
+// and the entry is renamed onto that claim, so that nothing another program
+// puts there meanwhile can be replaced.
 std::optional<RenameFailure> renameWithoutNoReplaceFlag(const QString &from, const QString &to);

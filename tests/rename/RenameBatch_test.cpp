@@ -80,7 +80,7 @@ TEST(RenameLayer, FailureTextsAndNativePaths)
 }
 
 // Also the fallback for file systems without RENAME_NOREPLACE: link + unlink
-// for files, check then rename for folders.
+// for files, a rename onto a claimed empty folder for folders.
 TEST_F(RenameTest, TheLayerNeverReplacesAnEntry)
 {
     for (int fallback : {0, 1}) {
