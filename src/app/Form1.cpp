@@ -378,6 +378,8 @@ void Form1::exportList()
             QStringLiteral("无法写入文件列表：%1\n%2").arg(result.error, result.path));
         return;
     }
+    // Nothing may open the file (no text editor installed): say where it is.
+    setMessage(QStringLiteral("已导出到 ") + result.path);
     OpenInFileManager(result.path);
 }
 

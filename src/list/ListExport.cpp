@@ -1,5 +1,6 @@
 #include "list/ListExport.h"
 
+#include "app/OwnFile.h"
 #include "list/FileListModel.h"
 
 #include <QDir>
@@ -10,9 +11,10 @@
 QString exportFolder(const QString &programFolder)
 {
     const QFileInfo program(programFolder);
-    if (program.isDir() && program.isWritable())
+    if (program.isDir() && program.isWritable() && !isSystemFolder(programFolder))
         return program.absoluteFilePath();
-    // An installed program usually cannot write beside itself.
+    // An installed program cannot, or when run as root should not, write
+    // beside itself.
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
@@ -23,6 +25,11 @@ ExportResult exportNames(const FileListModel &model, const QString &programFolde
     result.path = QDir(folder).filePath(QStringLiteral("文件列表.txt"));
     if (!QDir().mkpath(folder)) {
         result.error = QStringLiteral("无法创建文件夹");
+        return result;
+    }
+
+    if (!isOwnFileSpot(result.path)) {
+        result.error = QStringLiteral("这个位置已有一个链接、设备或文件夹，没有改动它");
         return result;
     }
 

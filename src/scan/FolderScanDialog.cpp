@@ -1,6 +1,7 @@
 #include "scan/FolderScanDialog.h"
 
 #include "app/LabelProgress.h"
+#include "app/OwnFile.h"
 #include "list/PathPart.h"
 #include "scan/FolderWalk.h"
 
@@ -15,28 +16,41 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStandardPaths>
+
+#include <memory>
 
 namespace {
 
 const QString kSettingsKey = QStringLiteral("文件批量重命名/获取文件名称路径");
 
 // The one value the program keeps between runs; an INI file in the user's
-// configuration folder ($XDG_CONFIG_HOME/Quib工具.ini).
-QSettings rememberedPathStore()
+// configuration folder ($XDG_CONFIG_HOME/Quib工具.ini). Where something other
+// than a regular file has taken its name, the folder is simply not
+// remembered: a settings object would follow a link, replace a device, or
+// block for ever reading a FIFO.
+std::unique_ptr<QSettings> rememberedPathStore()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quib工具"));
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/Quib工具.ini");
+    if (!isOwnFileSpot(path))
+        return nullptr;
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
 QString rememberedPath()
 {
-    return rememberedPathStore().value(kSettingsKey).toString();
+    const auto store = rememberedPathStore();
+    return store ? store->value(kSettingsKey).toString() : QString();
 }
 
 void rememberPath(const QString &path)
 {
-    QSettings store = rememberedPathStore();
-    store.setValue(kSettingsKey, path);
-    store.sync(); // a store that cannot be written only costs the memory of the path
+    const auto store = rememberedPathStore();
+    if (!store)
+        return;
+    store->setValue(kSettingsKey, path);
+    store->sync(); // a store that cannot be written only costs the memory of the path
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "list/FileListModel.h"
 #include "list/FileListView.h"
+#include "list/ListExport.h"
 #include "support/TestSupport.h"
 #include "support/WidgetSupport.h"
 
@@ -145,6 +146,21 @@ private Q_SLOTS:
         QTest::keyClick(list(), Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(readFile(m_export), QStringLiteral("说明\r\nIMG_0001\r\nIMG_0002\r\n").toUtf8());
         QTRY_COMPARE(readFile(m_openLog), m_export.toUtf8() + '\n');
+        QCOMPARE(child<QLabel>("ts")->text(), QStringLiteral("已导出到 ") + m_export);
+        // Run as root, an installed program would otherwise write into /usr/bin.
+        QVERIFY(exportFolder(QStringLiteral("/usr/bin")) != QStringLiteral("/usr/bin"));
+
+        // A link of that name is neither followed nor replaced.
+        const QString pointedTo = m_dir.filePath(QStringLiteral("elsewhere.txt"));
+        writeFile(pointedTo, "mine");
+        QFile::remove(m_export);
+        QVERIFY(QFile::link(pointedTo, m_export));
+        QString refused;
+        answerNextMessageBox(&refused);
+        child<QAction>("导出列表")->trigger();
+        QVERIFY2(refused.contains(m_export), qPrintable(refused));
+        QCOMPARE(readFile(pointedTo), QByteArray("mine"));
+        QVERIFY(QFileInfo(m_export).isSymLink());
 
         // A target that cannot be written: the reason and the place, nothing opened.
         QFile::remove(m_export);

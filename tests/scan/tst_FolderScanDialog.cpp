@@ -10,7 +10,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testsupport;
@@ -67,6 +71,40 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(config.path() + QStringLiteral("/Quib工具.ini")));
         FolderScanDialog fresh;
         QCOMPARE(namedChild<QLineEdit>(&fresh, "lj")->text(), d);
+
+        // A link in the settings file's place is neither followed nor replaced,
+        // and a FIFO there does not block the dialog: the folder is simply not
+        // remembered.
+        const QByteArray ini = QFile::encodeName(config.path() + QStringLiteral("/Quib工具.ini"));
+        const QString victim = tmp.path() + QStringLiteral("/victim");
+        writeFile(victim, "[x]\nkeep=1\n");
+        QVERIFY(::unlink(ini.constData()) == 0);
+        QVERIFY(::symlink(QFile::encodeName(victim).constData(), ini.constData()) == 0);
+        dropOn(list->viewport(), {d});
+        dialog = namedChild<FolderScanDialog>(&window, "文件名");
+        path = namedChild<QLineEdit>(dialog, "lj");
+        start(d + "/s", "*");
+        QCOMPARE(readFile(victim), QByteArray("[x]\nkeep=1\n"));
+        QVERIFY(QFileInfo(QFile::decodeName(ini)).isSymLink());
+
+        QVERIFY(::unlink(ini.constData()) == 0);
+        QVERIFY(::mkfifo(ini.constData(), 0600) == 0);
+        // Should the dialog block on the FIFO after all, a writer frees it and the test fails.
+        std::atomic<bool> opened{false};
+        std::atomic<bool> rescued{false};
+        std::thread rescue([&] {
+            for (int i = 0; i < 100 && !opened; ++i)
+                QThread::msleep(50);
+            if (!opened)
+                rescued = ::close(::open(ini.constData(), O_WRONLY | O_NONBLOCK)) == 0;
+        });
+        {
+            FolderScanDialog unblocked;
+            opened = true;
+            rescue.join();
+            QVERIFY(!rescued);
+            QCOMPARE(namedChild<QLineEdit>(&unblocked, "lj")->text(), QString());
+        }
     }
 };
 
