@@ -190,7 +190,9 @@ TEST_F(RenameTest, FailuresShowTheirOwnTextAndTheUndoTouchesOnlyWhatMoved)
 {
     // Names that are no plain name are refused without touching the disk; the
     // last is half a character beyond U+FFFF, as a regex over code units leaves.
-    QStringList previews = {"sub/a", "../b", "..", "."};
+    // Nor does a control character the name did not have before: a newline
+    // or DEL pasted into a rule box never reaches the disk.
+    QStringList previews = {"sub/a", "../b", "..", ".", "f\n", "g\x7f"};
     previews << QStringLiteral("c") + QChar(u'\0') << QStringLiteral("e") + QChar(0xD83D);
     QDir().mkpath(path("sub"));
     for (const QString &preview : previews)
@@ -203,6 +205,7 @@ TEST_F(RenameTest, FailuresShowTheirOwnTextAndTheUndoTouchesOnlyWhatMoved)
         addRow("ok" + n, "ok" + n + "-new");
         faults[row(addRow("bad" + n, "bad" + n + "-new")).fullPath] = code;
     }
+    addRow("tab\tname", "new tab\tname"); // a control character it has may stay
     faults.remove(path("bad2"));
     ASSERT_TRUE(QFile::remove(path("bad2")));
     QStringList calls;
@@ -212,12 +215,12 @@ TEST_F(RenameTest, FailuresShowTheirOwnTextAndTheUndoTouchesOnlyWhatMoved)
         return fault != faults.end() ? failureFromErrno(*fault) : renameOnDisk(from, to);
     };
     EXPECT_EQ(summaryText(runRenameBatch(m_model, faulty)),
-              QStringLiteral("重命名完成,一共14条文件 成功 4条;失败10条"));
+              QStringLiteral("重命名完成,一共17条文件 成功 5条;失败12条"));
     EXPECT_FALSE(calls.join('|').contains("refused"));
     for (int i = 0; i < m_model.count(); ++i) {
-        EXPECT_EQ(row(i).resultText, i < 6   ? kFixedText
-                                     : i % 2 ? errnoText(codes[size_t(i / 2 - 3)])
-                                             : successText())
+        EXPECT_EQ(row(i).resultText, i < 8             ? kFixedText
+                                     : i % 2 && i < 16 ? errnoText(codes[size_t(i / 2 - 4)])
+                                                       : successText())
             << i;
     }
     // Undo: only what moved goes back, and a name taken meanwhile is kept.
@@ -378,7 +381,7 @@ void runSeed(unsigned seed)
     FileListModel model;
     model.appendPaths(paths + again);
     const int chunkRows = std::array{1, 2, 5, kRenameChunkRows}[seed % 4];
-    QStringList hostile = QStringLiteral("|..|.|a/b").split(u'|');
+    QStringList hostile = QStringLiteral("|..|.|a/b|x\ny").split(u'|');
     hostile << QStringLiteral("x") + QChar(0xD83D) << QStringLiteral("x") + QChar(u'\0');
     DiskView disk;
     for (int round = 1; round <= 2 && !::testing::Test::HasFailure(); ++round) {
@@ -391,7 +394,7 @@ void runSeed(unsigned seed)
                           : kind == 2 ? model.entry(below(model.count())).originalName
                           : kind == 3 ? model.entry(row).originalName.toUpper()
                           : kind == 4 ? randomName()
-                                      : hostile[below(6)]);
+                                      : hostile[below(7)]);
             model.setChecked(row, below(10) != 0);
         }
         clearOutcomes(model);
