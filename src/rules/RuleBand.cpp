@@ -17,8 +17,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTabBar>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -457,7 +461,7 @@ void RuleBand::runNumbering()
     // Writing "#" into the template box below must not start a second run.
     if (m_numberingRuns)
         return;
-    m_numberingRuns = true;
+    const QScopedValueRollback<bool> running(m_numberingRuns, true);
     rules::NumberingSettings settings;
     settings.start = ReadBoxNumber(m_numberStart->currentText());
     settings.increment = ReadBoxNumber(m_numberIncrement->currentText());
@@ -469,13 +473,29 @@ void RuleBand::runNumbering()
         m_numberTemplate->setEditText(settings.tmpl);
     }
     rules::Numbering numbering(settings);
-    if (numbering.isRunnable()) {
-        runRulePass(m_model, m_ruleMarker, u'F',
-                    [&](const QString &base, const RenameEntry &row, QString &out) {
-                        return numbering.next(base, row.fullPath, out);
-                    });
+    if (!numbering.isRunnable())
+        return;
+    // Only checked rows use up numbers, but counting them is needed only when
+    // the whole list would not fit.
+    const auto checkedRows = [this] {
+        const std::vector<RenameEntry> &rows = m_model.entries();
+        return std::count_if(rows.begin(), rows.end(),
+                             [](const RenameEntry &row) { return row.checked; });
+    };
+    if (!numbering.fitsRows(m_model.count()) && !numbering.fitsRows(checkedRows())) {
+        m_numberingOutOfRange = true;
+        Q_EMIT messageChanged(QStringLiteral("序号超出范围，名称没有改动"));
+        return;
     }
-    m_numberingRuns = false;
+    // The warning goes once the numbers fit again; other messages stay.
+    if (m_numberingOutOfRange) {
+        m_numberingOutOfRange = false;
+        Q_EMIT messageChanged(QString());
+    }
+    runRulePass(m_model, m_ruleMarker, u'F',
+                [&](const QString &base, const RenameEntry &row, QString &out) {
+                    return numbering.next(base, row.fullPath, out);
+                });
 }
 
 void RuleBand::runRegexReplace()
