@@ -328,10 +328,21 @@ void RuleBand::buildWholeFrame()
 
     connect(m_wholeText, &QLineEdit::textChanged, this, &RuleBand::runWholeName);
     connect(m_extensionText, &QLineEdit::textChanged, this, &RuleBand::runExtensionName);
-    // Option buttons run their rule when chosen, not when another is.
+    // Option buttons run their rule when chosen, not when another is. Each
+    // click runs it, also on the option selected already (which toggled alone
+    // would miss), so previews changed since are mapped again. An option
+    // selected from code has no click and runs its rule through toggled, as
+    // a change of its value fires its click; during a click, between press
+    // and release, toggled leaves the run to clicked so the rule runs once.
     const auto onChosen = [this](QRadioButton *button, auto run) {
-        connect(button, &QRadioButton::toggled, this, [run](bool on) {
-            if (on)
+        connect(button, &QRadioButton::pressed, this, [this] { m_optionPressed = true; });
+        connect(button, &QRadioButton::released, this, [this] { m_optionPressed = false; });
+        connect(button, &QRadioButton::toggled, this, [this, run](bool on) {
+            if (on && !m_optionPressed)
+                run();
+        });
+        connect(button, &QRadioButton::clicked, this, [button, run] {
+            if (button->isChecked())
                 run();
         });
     };

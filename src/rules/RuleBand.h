@@ -93,4 +93,6 @@ private:
     QRadioButton *m_nameLower = nullptr;
     QRadioButton *m_extensionUpper = nullptr;
     QRadioButton *m_extensionLower = nullptr;
+    // An option button is held down: a selection now comes from a click.
+    bool m_optionPressed = false;
 };

@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -236,6 +237,38 @@ private Q_SLOTS:
         retype("序号combox2", "1");
         click("序号check");
         QCOMPARE(previews(), (QStringList{"p_a", "2147483646", "2147483647"}));
+    }
+
+    // Each click on a case option runs its rule, also on the option already
+    // selected, so previews changed since are mapped again; a click that
+    // selects runs it once. Selecting an option from code runs it too, as the
+    // click event would.
+    void caseOptionsRunOnEveryClick()
+    {
+        dropFiles({"photo.jpg"});
+        QSignalSpy changes(&model(), &FileListModel::dataChanged);
+        clickTab("整体");
+        click("整体Op1");
+        QCOMPARE(previews(), QStringList{"PHOTO"});
+        QCOMPARE(passes(changes), 1);
+        clickTab("添加");
+        type("beforeText", "x_");
+        clickTab("整体");
+        click("整体Op1");
+        QCOMPARE(previews(), QStringList{"X_PHOTO"});
+        QCOMPARE(marker(), QStringLiteral("H"));
+
+        click("后缀Op1");
+        QCOMPARE(model().entry(0).extension, QStringLiteral(".JPG"));
+        type("后缀Text", "png");
+        click("后缀Op1");
+        QCOMPARE(model().entry(0).extension, QStringLiteral(".PNG"));
+        QCOMPARE(previews(), QStringList{"photo"});
+
+        changes.clear();
+        namedChild<QRadioButton>(m_window.get(), "整体Op1")->setChecked(true);
+        QCOMPARE(previews(), QStringList{"X_PHOTO"});
+        QCOMPARE(passes(changes), 1);
     }
 
     // "已有规则" has no frame and opens its dialog only for rows. The dialog
