@@ -153,6 +153,20 @@ bool Numbering::isRunnable() const
     return m_settings.start >= 0 && m_settings.increment >= 1;
 }
 
+bool Numbering::fitsRows(qint64 rows) const
+{
+    if (rows < 2)
+        return true;
+    // The last counter is start + increment * (rows - 1); the 64-bit checks
+    // keep a list of any length from wrapping the test itself.
+    qint64 span = 0;
+    qint64 last = 0;
+    if (__builtin_mul_overflow(qint64(m_settings.increment), rows - 1, &span) ||
+        __builtin_add_overflow(qint64(m_settings.start), span, &last))
+        return false;
+    return last >= std::numeric_limits<qint32>::min() && last <= std::numeric_limits<qint32>::max();
+}
+
 bool Numbering::next(const QString &base, const QString &fullPath, QString &out)
 {
     if (!isRunnable() || m_counter > std::numeric_limits<qint32>::max())

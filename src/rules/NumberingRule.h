@@ -51,10 +51,16 @@ public:
     // False when start < 0 or increment < 1: the run must change nothing.
     bool isRunnable() const;
 
+    // True when numbering `rows` rows keeps every counter inside the 32-bit
+    // range. A run that fails this must number no row: stopping halfway
+    // would leave the later rows with the previews of an earlier rule, which
+    // a rename would then carry out.
+    bool fitsRows(qint64 rows) const;
+
     // Writes the preview for the next checked row into `out` (its storage
     // reused); then the counter advances. False, with `out` untouched, once the
-    // counter has left the 32-bit range: that row and every later one keep
-    // their previews, rather than wrapping to negative numbers.
+    // counter has left the 32-bit range, rather than wrapping to negative
+    // numbers; callers check fitsRows first so that this never happens halfway.
     bool next(const QString &base, const QString &fullPath, QString &out);
     std::optional<QString> next(const QString &base, const QString &fullPath);
 

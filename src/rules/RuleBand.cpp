@@ -17,8 +17,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTabBar>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -324,10 +328,21 @@ void RuleBand::buildWholeFrame()
 
     connect(m_wholeText, &QLineEdit::textChanged, this, &RuleBand::runWholeName);
     connect(m_extensionText, &QLineEdit::textChanged, this, &RuleBand::runExtensionName);
-    // Option buttons run their rule when chosen, not when another is.
+    // Option buttons run their rule when chosen, not when another is. Each
+    // click runs it, also on the option selected already (which toggled alone
+    // would miss), so previews changed since are mapped again. An option
+    // selected from code has no click and runs its rule through toggled, as
+    // a change of its value fires its click; during a click, between press
+    // and release, toggled leaves the run to clicked so the rule runs once.
     const auto onChosen = [this](QRadioButton *button, auto run) {
-        connect(button, &QRadioButton::toggled, this, [run](bool on) {
-            if (on)
+        connect(button, &QRadioButton::pressed, this, [this] { m_optionPressed = true; });
+        connect(button, &QRadioButton::released, this, [this] { m_optionPressed = false; });
+        connect(button, &QRadioButton::toggled, this, [this, run](bool on) {
+            if (on && !m_optionPressed)
+                run();
+        });
+        connect(button, &QRadioButton::clicked, this, [button, run] {
+            if (button->isChecked())
                 run();
         });
     };
@@ -457,7 +472,7 @@ void RuleBand::runNumbering()
     // Writing "#" into the template box below must not start a second run.
     if (m_numberingRuns)
         return;
-    m_numberingRuns = true;
+    const QScopedValueRollback<bool> running(m_numberingRuns, true);
     rules::NumberingSettings settings;
     settings.start = ReadBoxNumber(m_numberStart->currentText());
     settings.increment = ReadBoxNumber(m_numberIncrement->currentText());
@@ -469,13 +484,29 @@ void RuleBand::runNumbering()
         m_numberTemplate->setEditText(settings.tmpl);
     }
     rules::Numbering numbering(settings);
-    if (numbering.isRunnable()) {
-        runRulePass(m_model, m_ruleMarker, u'F',
-                    [&](const QString &base, const RenameEntry &row, QString &out) {
-                        return numbering.next(base, row.fullPath, out);
-                    });
+    if (!numbering.isRunnable())
+        return;
+    // Only checked rows use up numbers, but counting them is needed only when
+    // the whole list would not fit.
+    const auto checkedRows = [this] {
+        const std::vector<RenameEntry> &rows = m_model.entries();
+        return std::count_if(rows.begin(), rows.end(),
+                             [](const RenameEntry &row) { return row.checked; });
+    };
+    if (!numbering.fitsRows(m_model.count()) && !numbering.fitsRows(checkedRows())) {
+        m_numberingOutOfRange = true;
+        Q_EMIT messageChanged(QStringLiteral("序号超出范围，名称没有改动"));
+        return;
     }
-    m_numberingRuns = false;
+    // The warning goes once the numbers fit again; other messages stay.
+    if (m_numberingOutOfRange) {
+        m_numberingOutOfRange = false;
+        Q_EMIT messageChanged(QString());
+    }
+    runRulePass(m_model, m_ruleMarker, u'F',
+                [&](const QString &base, const RenameEntry &row, QString &out) {
+                    return numbering.next(base, row.fullPath, out);
+                });
 }
 
 void RuleBand::runRegexReplace()

@@ -81,6 +81,8 @@ private:
     QCheckBox *m_numberPad = nullptr;
     QComboBox *m_numberTemplate = nullptr;
     bool m_numberingRuns = false;
+    // The message label shows that the last numbering run was out of range.
+    bool m_numberingOutOfRange = false;
 
     QComboBox *m_regexFind = nullptr;
     QComboBox *m_regexReplace = nullptr;
@@ -91,4 +93,6 @@ private:
     QRadioButton *m_nameLower = nullptr;
     QRadioButton *m_extensionUpper = nullptr;
     QRadioButton *m_extensionLower = nullptr;
+    // An option button is held down: a selection now comes from a click.
+    bool m_optionPressed = false;
 };

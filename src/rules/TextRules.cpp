@@ -1,6 +1,9 @@
 #include "rules/TextRules.h"
 
+#include "rules/CaseOverrides.h"
+
 #include <algorithm>
+#include <array>
 
 namespace rules {
 
@@ -20,6 +23,36 @@ bool splitsPair(const QString &text, qsizetype index)
 qsizetype wholeCharacterCut(const QString &text, qsizetype index)
 {
     return splitsPair(text, index) ? index + 1 : index;
+}
+
+bool codeBefore(CaseOverride entry, char32_t code)
+{
+    return entry.code < code;
+}
+
+// The lookup below relies on the generated tables being sorted.
+constexpr bool sortedByCode(const auto &overrides)
+{
+    return std::is_sorted(overrides.begin(), overrides.end(),
+                          [](CaseOverride a, CaseOverride b) { return a.code < b.code; });
+}
+static_assert(sortedByCode(kUpperCaseOverrides) && sortedByCode(kLowerCaseOverrides));
+
+// QChar's mapping unless UnicodeData.txt's simple mapping differs: QChar
+// keeps a character whose full mapping is longer (U+0130 would stay U+0130
+// instead of becoming U+0069), and its Unicode may be older than the data's.
+template <std::size_t N>
+char32_t simpleMapping(const std::array<CaseOverride, N> &overrides, char32_t c, char32_t qt)
+{
+    if constexpr (N == 0) {
+        return qt;
+    } else {
+        // Most names end at the first test: the tables start well past ASCII.
+        if (c < overrides.front().code || c > overrides.back().code)
+            return qt;
+        const auto at = std::lower_bound(overrides.begin(), overrides.end(), c, codeBefore);
+        return at->code == c ? at->mapped : qt;
+    }
 }
 
 template <typename Mapping> void mapCaseSimple(const QString &text, Mapping map, QString &out)
@@ -116,13 +149,15 @@ void replaceText(const QString &name, const QString &find, const QString &replac
 void toUpperSimple(const QString &text, QString &out)
 {
     mapCaseSimple(
-        text, [](char32_t c) { return QChar::toUpper(c); }, out);
+        text, [](char32_t c) { return simpleMapping(kUpperCaseOverrides, c, QChar::toUpper(c)); },
+        out);
 }
 
 void toLowerSimple(const QString &text, QString &out)
 {
     mapCaseSimple(
-        text, [](char32_t c) { return QChar::toLower(c); }, out);
+        text, [](char32_t c) { return simpleMapping(kLowerCaseOverrides, c, QChar::toLower(c)); },
+        out);
 }
 
 } // namespace rules

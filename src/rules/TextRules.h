@@ -32,8 +32,9 @@ void deleteSpan(const QString &name, qint32 start, qint32 count, QString &out);
 void replaceText(const QString &name, const QString &find, const QString &replacement,
                  QString &out);
 
-// One-to-one case mapping per character: "ß" stays "ß", and the length of the
-// text never changes.
+// Unicode's simple (one-to-one) case mapping, UnicodeData.txt's fields 12
+// and 13, for every code point: "ß" stays "ß", "İ" lower-cases to "i", and the
+// length of the text never changes.
 void toUpperSimple(const QString &text, QString &out);
 void toLowerSimple(const QString &text, QString &out);
 

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
 
 using namespace rules;
 
@@ -43,4 +47,94 @@ TEST(TextRules, CaseIsMappedPerCodePoint)
     EXPECT_EQ(newText(toLowerSimple, QString::fromUtf8("A😀𐐀")), QString::fromUtf8("a😀𐐨"));
     // A lone half is left as it is.
     EXPECT_EQ(newText(toUpperSimple, QString(QChar(0xD83D)) + "a"), QString(QChar(0xD83D)) + "A");
+}
+
+namespace {
+
+constexpr char32_t kCodePoints = 0x110000;
+
+// Fields 12 and 13 of UnicodeData.txt: the simple upper- and lower-case
+// mapping of every code point, itself where the field is empty or the code
+// point is not listed. A "<..., First>" line stands for every code point up
+// to its "<..., Last>" line.
+bool readSimpleCaseMappings(const char *path, std::vector<char32_t> &upper,
+                            std::vector<char32_t> &lower)
+{
+    std::ifstream file(path);
+    if (!file)
+        return false;
+    upper.resize(kCodePoints);
+    lower.resize(kCodePoints);
+    for (char32_t c = 0; c < kCodePoints; ++c)
+        upper[c] = lower[c] = c;
+    const auto hex = [](const std::string &field, char32_t self) {
+        return field.empty() ? self : char32_t(std::stoul(field, nullptr, 16));
+    };
+    char32_t rangeStart = 0;
+    std::string line;
+    while (std::getline(file, line)) {
+        std::vector<std::string> fields;
+        std::istringstream parts(line);
+        for (std::string field; std::getline(parts, field, ';');)
+            fields.push_back(field);
+        if (fields.size() < 14)
+            fields.resize(14); // trailing empty fields are not split off
+        const char32_t code = hex(fields[0], 0);
+        if (fields[1].ends_with(", First>")) {
+            rangeStart = code;
+            continue;
+        }
+        const char32_t first = fields[1].ends_with(", Last>") ? rangeStart : code;
+        for (char32_t c = first; c <= code; ++c) {
+            upper[c] = hex(fields[12], c);
+            lower[c] = hex(fields[13], c);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(TextRules, CaseFollowsUnicodeDataForEveryCodePoint)
+{
+    // Debian's unicode-data, which tools/install-deps installs.
+    const char *const path = "/usr/share/unicode/UnicodeData.txt";
+    std::vector<char32_t> upper;
+    std::vector<char32_t> lower;
+    ASSERT_TRUE(readSimpleCaseMappings(path, upper, lower))
+        << path << " cannot be read: install the Debian package unicode-data";
+    ASSERT_EQ(lower[U'A'], U'a') << path << " holds no case mappings";
+
+    // Every code point but the surrogates, in one text: the pairs beyond
+    // U+FFFF must be mapped as one character.
+    QString all;
+    std::vector<char32_t> codes;
+    for (char32_t c = 0; c < kCodePoints; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        codes.push_back(c);
+        if (QChar::requiresSurrogates(c))
+            all.append(QChar(QChar::highSurrogate(c))).append(QChar(QChar::lowSurrogate(c)));
+        else
+            all.append(QChar(c));
+    }
+    for (const bool toUpper : {true, false}) {
+        const QString mapped = newText(toUpper ? toUpperSimple : toLowerSimple, all);
+        ASSERT_EQ(mapped.size(), all.size());
+        const std::vector<char32_t> &expected = toUpper ? upper : lower;
+        int wrong = 0;
+        qsizetype at = 0;
+        for (const char32_t code : codes) {
+            char32_t got = mapped.at(at++).unicode();
+            if (QChar::isHighSurrogate(got) && at < mapped.size())
+                got = QChar::surrogateToUcs4(char16_t(got), mapped.at(at++).unicode());
+            if (got == expected[code])
+                continue;
+            if (++wrong <= 10)
+                ADD_FAILURE() << (toUpper ? "upper" : "lower") << " of U+" << std::hex
+                              << std::uppercase << unsigned(code) << ": U+" << unsigned(got)
+                              << ", not U+" << unsigned(expected[code]);
+        }
+        EXPECT_EQ(wrong, 0) << (toUpper ? "upper" : "lower") << "-case mappings differ";
+    }
 }

@@ -15,12 +15,14 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -77,6 +79,14 @@ class TestRuleBand : public QObject
     FileListModel &model() const { return m_window->model(); }
     QString marker() const { return m_window->ruleMarker(); }
     QStringList previews() const { return columnOf(model(), RenameEntry::PreviewName); }
+    QString message() const { return qobject_cast<QLabel *>(child("ts"))->text(); }
+    // Rule passes seen by a spy on dataChanged; the plan's marks come with roles.
+    static int passes(const QSignalSpy &changes)
+    {
+        return int(std::count_if(changes.begin(), changes.end(), [](const QList<QVariant> &args) {
+            return args.at(2).value<QList<int>>().isEmpty();
+        }));
+    }
     void dropFiles(const QStringList &names)
     {
         dropFilesOf(namedChild<QTreeView>(m_window.get(), "L1")->viewport(), m_dir->path(), names);
@@ -192,6 +202,73 @@ private Q_SLOTS:
         retype("序号mb", "#");
         QCOMPARE(line("序号mb")->text(), QStringLiteral("#")); // not the preset "# &File"
         QCOMPARE(previews(), (QStringList{"01", "02"}));
+    }
+
+    // A numbering run that cannot number every checked row inside the 32-bit
+    // range numbers none: the rows keep the previous rule's previews, the
+    // marker stays, and the message label says why. Unchecked rows use up no
+    // number, so unchecking one makes the same run fit.
+    void numberingPastThe32BitRangeChangesNoRow()
+    {
+        dropFiles({"a.txt", "b.txt", "c.txt"});
+        type("beforeText", "p_");
+        const QStringList before = previews();
+        clickTab("以序号命名");
+        QSignalSpy changes(&model(), &FileListModel::dataChanged);
+        // The third row's counter would be 2^31 each time.
+        const std::pair<const char *, const char *> tooFar[] = {{"2147483646", "1"},
+                                                                {"0", "1073741824"}};
+        for (const auto &[start, step] : tooFar) {
+            retype("序号combox1", start);
+            retype("序号combox2", step);
+            click("序号check");
+            QCOMPARE(previews(), before);
+            QCOMPARE(marker(), QStringLiteral("B"));
+            QCOMPARE(message(), QStringLiteral("序号超出范围，名称没有改动"));
+        }
+        QCOMPARE(passes(changes), 0);
+
+        model().setChecked(0, false);
+        click("序号check"); // padding off
+        QCOMPARE(previews(), (QStringList{"p_a", "0", "1073741824"}));
+        QCOMPARE(marker(), QStringLiteral("F"));
+        QCOMPARE(message(), QString());
+        retype("序号combox1", "2147483646");
+        retype("序号combox2", "1");
+        click("序号check");
+        QCOMPARE(previews(), (QStringList{"p_a", "2147483646", "2147483647"}));
+    }
+
+    // Each click on a case option runs its rule, also on the option already
+    // selected, so previews changed since are mapped again; a click that
+    // selects runs it once. Selecting an option from code runs it too, as the
+    // click event would.
+    void caseOptionsRunOnEveryClick()
+    {
+        dropFiles({"photo.jpg"});
+        QSignalSpy changes(&model(), &FileListModel::dataChanged);
+        clickTab("整体");
+        click("整体Op1");
+        QCOMPARE(previews(), QStringList{"PHOTO"});
+        QCOMPARE(passes(changes), 1);
+        clickTab("添加");
+        type("beforeText", "x_");
+        clickTab("整体");
+        click("整体Op1");
+        QCOMPARE(previews(), QStringList{"X_PHOTO"});
+        QCOMPARE(marker(), QStringLiteral("H"));
+
+        click("后缀Op1");
+        QCOMPARE(model().entry(0).extension, QStringLiteral(".JPG"));
+        type("后缀Text", "png");
+        click("后缀Op1");
+        QCOMPARE(model().entry(0).extension, QStringLiteral(".PNG"));
+        QCOMPARE(previews(), QStringList{"photo"});
+
+        changes.clear();
+        namedChild<QRadioButton>(m_window.get(), "整体Op1")->setChecked(true);
+        QCOMPARE(previews(), QStringList{"X_PHOTO"});
+        QCOMPARE(passes(changes), 1);
     }
 
     // "已有规则" has no frame and opens its dialog only for rows. The dialog
