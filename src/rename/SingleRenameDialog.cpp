@@ -1,6 +1,7 @@
 #include "rename/SingleRenameDialog.h"
 
 #include "list/FileListModel.h"
+#include "rules/PreviewLimit.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -19,6 +20,7 @@ SingleRenameDialog::SingleRenameDialog(FileListModel &model, QWidget *parent)
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("Text1"));
     m_text->setMinimumWidth(360);
+    m_text->setMaxLength(int(rules::kMaxPreviewLength));
     m_text->installEventFilter(this);
 
     auto *ok = new QPushButton(QStringLiteral("确定"), this);

@@ -1,5 +1,7 @@
 #include "rules/EcmaRegex.h"
 
+#include "rules/PreviewLimit.h"
+
 #include <pcre2.h>
 
 #include <algorithm>
@@ -11,6 +13,12 @@ namespace {
 // Enough for any sensible renaming pattern on a file name, small enough that a catastrophic
 // pattern gives up after a few milliseconds per name instead of freezing the preview.
 constexpr uint32_t kMatchLimit = 1'000'000;
+
+// PCRE2 counts its limit afresh at every position a search starts from, so one search over a
+// name of n units may take n times the limit. The search runs first with this far smaller
+// limit, which a sensible pattern never reaches; only a search that reaches it is redone one
+// start position at a time with the full limit, the time checked between positions.
+constexpr uint32_t kQuickLimit = 5'000;
 
 // ECMAScript's WhiteSpace and LineTerminator code points, and their complement, written for the
 // inside of a PCRE2 class (PCRE2's own \s is ASCII-only without UCP, and \v means something else).
@@ -636,7 +644,8 @@ struct EcmaRegex::Compiled
 {
     std::unique_ptr<pcre2_code, CodeFree> code;
     std::unique_ptr<pcre2_match_data, MatchDataFree> matchData;
-    std::unique_ptr<pcre2_match_context, MatchContextFree> matchContext;
+    std::unique_ptr<pcre2_match_context, MatchContextFree> matchContext; // kQuickLimit
+    std::unique_ptr<pcre2_match_context, MatchContextFree> slowContext;  // kMatchLimit
     std::unique_ptr<pcre2_jit_stack, JitStackFree> jitStack;
     bool jit = false;
     int captureCount = 0;
@@ -646,7 +655,13 @@ struct EcmaRegex::Compiled
     QString templateText;
     std::vector<Piece> pieces;
     bool templateParsed = false;
-    bool limitReached = false;
+    EcmaRegex::Stop stop = EcmaRegex::Stop::AtEnd;
+
+    // The next match from `offset` on, as pcre2_match answers; PCRE2_ERROR_MATCHLIMIT when
+    // one start position needs more than kMatchLimit, kOutOfTime past the deadline.
+    int findNext(PCRE2_SPTR units, PCRE2_SIZE length, PCRE2_SIZE offset,
+                 const QDeadlineTimer &deadline) const;
+    static constexpr int kOutOfTime = 1 - 0x10000;
 
     void parseTemplate(const QString &replacement);
     void appendExpansion(QString &out, const QString &subject, const PCRE2_SIZE *ovector,
@@ -799,7 +814,13 @@ EcmaRegex::EcmaRegex(const QString &pattern)
         m_error = pcreMessage(PCRE2_ERROR_NOMEMORY);
         return;
     }
-    pcre2_set_match_limit(d->matchContext.get(), kMatchLimit);
+    d->slowContext.reset(pcre2_match_context_create(nullptr));
+    if (!d->slowContext) {
+        m_error = pcreMessage(PCRE2_ERROR_NOMEMORY);
+        return;
+    }
+    pcre2_set_match_limit(d->matchContext.get(), kQuickLimit);
+    pcre2_set_match_limit(d->slowContext.get(), kMatchLimit);
 
     // The JIT is an optimisation only: without it the interpreter gives the same results.
     d->jit = pcre2_jit_compile(d->code.get(), PCRE2_JIT_COMPLETE) == 0;
@@ -825,38 +846,57 @@ QString EcmaRegex::errorText() const
     return m_error;
 }
 
-bool EcmaRegex::limitReached() const
+EcmaRegex::Stop EcmaRegex::stop() const
 {
-    return d && d->limitReached;
+    return d ? d->stop : Stop::AtEnd;
 }
 
-void EcmaRegex::replaceAll(const QString &subject, const QString &replacement, QString &out) const
+int EcmaRegex::Compiled::findNext(PCRE2_SPTR units, PCRE2_SIZE length, PCRE2_SIZE offset,
+                                  const QDeadlineTimer &deadline) const
+{
+    pcre2_match_data *data = matchData.get();
+    const int rc =
+        jit ? pcre2_jit_match(code.get(), units, length, offset, 0, data, matchContext.get())
+            : pcre2_match(code.get(), units, length, offset, 0, data, matchContext.get());
+    if (rc != PCRE2_ERROR_MATCHLIMIT)
+        return rc;
+    // An unanchored search is exactly an anchored attempt at each position in turn; made one
+    // by one (by the interpreter: the JIT takes no anchoring at match time), each is bounded.
+    for (PCRE2_SIZE start = offset; start <= length; ++start) {
+        if (deadline.hasExpired())
+            return kOutOfTime;
+        const int at =
+            pcre2_match(code.get(), units, length, start, PCRE2_ANCHORED, data, slowContext.get());
+        if (at != PCRE2_ERROR_NOMATCH)
+            return at;
+    }
+    return PCRE2_ERROR_NOMATCH;
+}
+
+void EcmaRegex::replaceAll(const QString &subject, const QString &replacement, QString &out,
+                           const QDeadlineTimer &deadline) const
 {
     out.resize(0);
     if (!d) {
         out.append(subject);
         return;
     }
-    d->limitReached = false;
+    d->stop = Stop::AtEnd;
     if (!d->templateParsed || replacement != d->templateText)
         d->parseTemplate(replacement);
 
     const auto *units = reinterpret_cast<PCRE2_SPTR>(subject.utf16());
     const auto length = PCRE2_SIZE(subject.size());
-    pcre2_match_data *data = d->matchData.get();
-    const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(data);
+    const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(d->matchData.get());
 
     PCRE2_SIZE copied = 0; // subject[0, copied) is already in out
     PCRE2_SIZE offset = 0;
     while (offset <= length) {
-        const int rc = d->jit ? pcre2_jit_match(d->code.get(), units, length, offset, 0, data,
-                                                d->matchContext.get())
-                              : pcre2_match(d->code.get(), units, length, offset, 0, data,
-                                            d->matchContext.get());
+        const int rc = d->findNext(units, length, offset, deadline);
         if (rc == PCRE2_ERROR_NOMATCH)
             break;
         if (rc < 0) {
-            d->limitReached = true;
+            d->stop = rc == Compiled::kOutOfTime ? Stop::OutOfTime : Stop::MatchLimit;
             break;
         }
         const PCRE2_SIZE start = ovector[0];
@@ -866,10 +906,14 @@ void EcmaRegex::replaceAll(const QString &subject, const QString &replacement, Q
         out += QStringView(subject).mid(qsizetype(copied), qsizetype(start - copied));
         d->appendExpansion(out, subject, ovector, rc == 0 ? d->captureCount + 1 : rc);
         copied = end;
+        if (out.size() >= rules::kMaxPreviewLength) {
+            rules::capPreview(out);
+            return;
+        }
         // After an empty match the search goes on one code unit further, so it always ends.
         offset = end == start ? end + 1 : end;
     }
-    out += QStringView(subject).mid(qsizetype(copied));
+    rules::appendCapped(out, QStringView(subject).mid(qsizetype(copied)));
 }
 
 QString EcmaRegex::replaceAll(const QString &subject, const QString &replacement) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 
 #include <memory>
@@ -14,9 +15,10 @@
 // plain letter, "\8" and "\1" without a group are literal or octal, and PCRE2-only syntax
 // ("(?i)", "(?>...)", "a*+", "(*VERB)", ...) is rejected.
 //
-// Runaway matching is bounded by a match limit. When a match hits it, replaceAll() treats it as
-// "no more matches": the rest of the subject is copied unchanged and limitReached() becomes true
-// until the next call.
+// Runaway matching is bounded twice: by a match limit for every position a match may start at,
+// and by a deadline for the whole search. When either stops it, replaceAll() treats it as "no
+// more matches": the rest of the subject is copied unchanged and stop() says why until the next
+// call. The result is never built past the preview limit (rules/PreviewLimit.h).
 class EcmaRegex
 {
 public:
@@ -36,11 +38,14 @@ public:
     // does ("$1".."$99", "$<name>", "$&", "$`", "$'", "$$"). Gives the subject unchanged when
     // the pattern is invalid. The first form writes into `out`, keeping its storage, for a pass
     // over many names.
-    void replaceAll(const QString &subject, const QString &replacement, QString &out) const;
+    void replaceAll(const QString &subject, const QString &replacement, QString &out,
+                    const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever)) const;
     QString replaceAll(const QString &subject, const QString &replacement) const;
 
-    // True when the last replaceAll() stopped early because a match exceeded the match limit.
-    bool limitReached() const;
+    // Why the last replaceAll() ended: at the end of the subject, or early because a match
+    // exceeded the match limit or the deadline passed.
+    enum class Stop { AtEnd, MatchLimit, OutOfTime };
+    Stop stop() const;
 
 private:
     struct Compiled;

@@ -1,6 +1,9 @@
 #include "rules/ListImport.h"
 
 #include "list/FileListModel.h"
+#include "rules/PreviewLimit.h"
+
+#include <QStringTokenizer>
 
 namespace rules {
 
@@ -9,27 +12,42 @@ QStringList cutLines(const QString &text)
     return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-QString cleanNewName(const QString &name)
+namespace {
+
+// The lines of cutLines, one at a time and without copying them: a paste may
+// be megabytes long.
+auto linesOf(const QString &text)
+{
+    return QStringTokenizer(text, u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+QString cleanNewName(QStringView name)
 {
     static constexpr QStringView forbidden = u"\r\n\\*?/:<>|\"";
     QString cleaned;
-    cleaned.reserve(name.size());
+    cleaned.reserve(std::min(name.size(), kMaxPreviewLength));
     for (const QChar ch : name) {
+        if (cleaned.size() >= kMaxPreviewLength)
+            break;
         if (!forbidden.contains(ch))
             cleaned.append(ch);
     }
+    capPreview(cleaned);
     return cleaned;
 }
 
 QHash<QString, QString> parseTwoColumns(const QString &text)
 {
     QHash<QString, QString> table;
-    const QStringList lines = cutLines(text);
-    for (const QString &line : lines) {
-        const QStringList fields = line.split(QLatin1Char('\t'));
-        if (fields.size() < 2)
+    for (const QStringView line : linesOf(text)) {
+        const qsizetype tab = line.indexOf(u'\t');
+        if (tab < 0)
             continue;
-        table.insert(fields.at(0), cleanNewName(fields.at(1)));
+        const qsizetype next = line.indexOf(u'\t', tab + 1);
+        const QStringView second = line.mid(tab + 1, next < 0 ? -1 : next - tab - 1);
+        table.insert(line.left(tab).toString(), cleanNewName(second));
     }
     return table;
 }
@@ -54,17 +72,17 @@ bool applyOneColumn(FileListModel &model, const QString &text)
 {
     if (text.isEmpty())
         return false;
-    const QStringList lines = cutLines(text);
-    model.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
-                   [&lines](RenameEntry &e, int row) {
-                       if (row >= lines.size())
-                           return false;
-                       const QString name = cleanNewName(lines.at(row));
-                       if (e.previewName == name)
-                           return false;
-                       e.previewName = name;
-                       return true;
-                   });
+    auto lines = linesOf(text);
+    auto line = lines.begin();
+    model.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName, [&](RenameEntry &e, int) {
+        if (line == lines.end())
+            return false;
+        const QString name = cleanNewName(*line++);
+        if (e.previewName == name)
+            return false;
+        e.previewName = name;
+        return true;
+    });
     return true;
 }
 

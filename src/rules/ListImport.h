@@ -17,8 +17,9 @@ namespace rules {
 // gives "x", "z".
 QStringList cutLines(const QString &text);
 
-// Removes CR, LF, \ * ? / : < > | and " from a new name.
-QString cleanNewName(const QString &name);
+// Removes CR, LF, \ * ? / : < > | and " from a new name, which stops at the
+// preview limit.
+QString cleanNewName(QStringView name);
 
 // Lines split at TAB; lines with one field are skipped; the first field is
 // the old name (as is), the cleaned second field the new name; a later line

@@ -1,5 +1,7 @@
 #include "rules/NumberingRule.h"
 
+#include "rules/PreviewLimit.h"
+
 #include <sys/stat.h>
 
 #include <QFile>
@@ -126,16 +128,31 @@ const QString dateTag = QStringLiteral("&Date");
 QString expandTemplate(const QString &tmpl, const QString &counterText, const QString &base,
                        const QString &fullPath)
 {
-    QString result = tmpl;
-    result.replace(u'#', counterText);
+    // Built only a little past the preview limit, so that a tag cut at the
+    // limit is still whole: 5,000 "#" of 255 digits each never make a name of
+    // a million units only to cut it.
+    const qsizetype room = kMaxPreviewLength + parentTag.size();
+    const auto cut = [room](QString &text) {
+        if (text.size() > room)
+            text.truncate(room);
+    };
+    QString result;
+    for (qsizetype i = 0; i < tmpl.size() && result.size() < room; ++i) {
+        if (tmpl.at(i) == u'#')
+            result.append(counterText);
+        else
+            result.append(tmpl.at(i));
+    }
+    cut(result);
     if (tmpl.contains(parentTag))
-        result.replace(parentTag, parentNameOf(fullPath));
+        cut(result.replace(parentTag, parentNameOf(fullPath)));
     if (result.contains(fileTag))
-        result.replace(fileTag, base);
+        cut(result.replace(fileTag, base));
     if (tmpl.contains(sizeTag))
-        result.replace(sizeTag, fileSizeText(fullPath));
+        cut(result.replace(sizeTag, fileSizeText(fullPath)));
     if (tmpl.contains(dateTag))
-        result.replace(dateTag, modificationDateText(fullPath));
+        cut(result.replace(dateTag, modificationDateText(fullPath)));
+    capPreview(result);
     return result;
 }
 
@@ -183,7 +200,7 @@ bool Numbering::next(const QString &base, const QString &fullPath, QString &out)
     // can neither make nor break a "&File", and "&File" holds no "#".
     out.resize(0);
     const QStringView tmpl = m_settings.tmpl;
-    for (qsizetype i = 0; i < tmpl.size();) {
+    for (qsizetype i = 0; i < tmpl.size() && out.size() < kMaxPreviewLength;) {
         if (tmpl[i] == u'#') {
             appendCounter(out, counter, m_settings.pad, m_settings.digits);
             ++i;
@@ -194,6 +211,7 @@ bool Numbering::next(const QString &base, const QString &fullPath, QString &out)
             out.append(tmpl[i++]);
         }
     }
+    capPreview(out);
     return true;
 }
 

@@ -38,7 +38,7 @@ QString modificationDateText(const QString &fullPath);
 // whole text built so far, in the order "#", "&Parent", "&File", "&Size",
 // "&Date", so a "#" in a name survives while "&Size" in a name is replaced
 // when the template asks for the size. Size and date are read from disk only
-// when the template contains them.
+// when the template contains them. The result stops at the preview limit.
 QString expandTemplate(const QString &tmpl, const QString &counterText, const QString &base,
                        const QString &fullPath);
 

@@ -5,12 +5,14 @@
 #include "list/PathPart.h"
 #include "rules/EcmaRegex.h"
 #include "rules/NumberingRule.h"
+#include "rules/PreviewLimit.h"
 #include "rules/ReadBoxNumber.h"
 #include "rules/RulePass.h"
 #include "rules/TextRules.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,6 +33,9 @@ constexpr int kTabWidth = 13185;
 constexpr int kFrameTop = 480;
 constexpr int kFrameAway = 12000;
 constexpr int kFrameHeight = 900;
+// What a regex pass may take before it stops, leaving a keystroke well under
+// half a second whatever the pattern.
+constexpr int kRegexPassBudgetMs = 300;
 
 // Empties a box on a double click; the box's change handling then follows as
 // for any other edit.
@@ -521,11 +526,31 @@ void RuleBand::runRegexReplace()
         Q_EMIT messageChanged(QStringLiteral("正则命令格式错误") + regex.errorText());
         return;
     }
+    // However the pattern backtracks, a keystroke gets this long; the rows
+    // not reached by then keep their previews, as does a row whose match ran
+    // past the regex's own limit.
+    const QDeadlineTimer deadline(kRegexPassBudgetMs);
+    qsizetype kept = 0;
+    bool outOfTime = false;
+    qsizetype visited = 0;
     runRulePass(m_model, m_ruleMarker, u'G',
                 [&](const QString &base, const RenameEntry &, QString &out) {
-                    regex.replaceAll(base, replacement, out);
-                    return true;
+                    if (!outOfTime && ++visited % 8 == 0)
+                        outOfTime = deadline.hasExpired();
+                    if (!outOfTime) {
+                        regex.replaceAll(base, replacement, out, deadline);
+                        outOfTime = regex.stop() == EcmaRegex::Stop::OutOfTime;
+                        if (regex.stop() == EcmaRegex::Stop::AtEnd)
+                            return true;
+                    }
+                    ++kept;
+                    return false;
                 });
+    if (outOfTime)
+        Q_EMIT messageChanged(
+            QStringLiteral("正则表达式过于复杂，运算已停止：%1 行未更新").arg(kept));
+    else if (kept > 0)
+        Q_EMIT messageChanged(QStringLiteral("正则表达式过于复杂：%1 行未更新").arg(kept));
 }
 
 void RuleBand::runNameUpper(bool upper)
@@ -555,9 +580,10 @@ void RuleBand::runExtensionCase(bool upper)
 
 void RuleBand::runWholeName()
 {
-    const QString name = m_wholeText->text();
+    QString name = m_wholeText->text();
     if (name.isEmpty())
         return;
+    rules::capPreview(name);
     m_model.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
                      [&name](RenameEntry &row, int) {
                          if (!row.checked)
@@ -571,7 +597,8 @@ void RuleBand::runExtensionName()
 {
     const QString extension = m_extensionText->text();
     // One text shared by every row.
-    const QString dotted = extension.isEmpty() ? QString() : QLatin1Char('.') + extension;
+    QString dotted = extension.isEmpty() ? QString() : QLatin1Char('.') + extension;
+    rules::capPreview(dotted);
     m_model.editRows(RenameEntry::PreviewName, RenameEntry::Extension,
                      [&dotted](RenameEntry &row, int) {
                          if (!row.checked || row.extension.isEmpty())

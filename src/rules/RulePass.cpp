@@ -1,6 +1,7 @@
 #include "rules/RulePass.h"
 
 #include "list/FileListModel.h"
+#include "rules/PreviewLimit.h"
 
 const QString &baseNameFor(const RenameEntry &row, const QString &marker, QChar code)
 {
@@ -46,8 +47,10 @@ void runRulePass(FileListModel &model, QString &ruleMarker, QChar code, const Ro
         const bool changed = rule(base, row, next);
         if (!sameRule)
             row.tempName = base;
-        if (changed)
+        if (changed) {
+            rules::capPreview(next); // the rules stop there already; a new one might not
             writePreview(row.previewName, next);
+        }
         return true;
     });
     ruleMarker = QString(code);

@@ -1,5 +1,7 @@
 #include "rules/TextRules.h"
 
+#include "rules/PreviewLimit.h"
+
 #include "rules/CaseOverrides.h"
 
 #include <algorithm>
@@ -91,10 +93,12 @@ void replaceAllOf(const QString &name, const QString &find, QStringView replacem
     }
     qsizetype copied = 0;
     for (qsizetype at = name.indexOf(find); at >= 0; at = name.indexOf(find, copied)) {
-        out.append(QStringView(name).mid(copied, at - copied)).append(replacement);
+        if (!appendCapped(out, QStringView(name).mid(copied, at - copied)) ||
+            !appendCapped(out, replacement))
+            return;
         copied = at + find.size();
     }
-    out.append(QStringView(name).mid(copied));
+    appendCapped(out, QStringView(name).mid(copied));
 }
 
 } // namespace
@@ -105,18 +109,19 @@ void replaceAllOf(const QString &name, const QString &find, QStringView replacem
 void addBeforeAfter(const QString &name, const QString &before, const QString &after, QString &out)
 {
     out.resize(0);
-    out.append(before).append(name).append(after);
+    appendCapped(out, before) && appendCapped(out, name) && appendCapped(out, after);
 }
 
 void insertAt(const QString &name, qint32 position, const QString &text, QString &out)
 {
     out.resize(0);
     if (position >= name.size()) {
-        out.append(name).append(text);
+        appendCapped(out, name) && appendCapped(out, text);
         return;
     }
     const qsizetype cut = wholeCharacterCut(name, std::max<qsizetype>(position, 0));
-    out.append(QStringView(name).left(cut)).append(text).append(QStringView(name).mid(cut));
+    appendCapped(out, QStringView(name).left(cut)) && appendCapped(out, text) &&
+        appendCapped(out, QStringView(name).mid(cut));
 }
 
 void deleteText(const QString &name, const QString &text, QString &out)

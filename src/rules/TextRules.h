@@ -4,6 +4,7 @@
 
 // The text transformations behind the add, delete, replace and case rules.
 // Positions and lengths count UTF-16 code units, position 1 being the first.
+// No result is built past the preview limit (rules/PreviewLimit.h).
 // No cut ever falls between the two halves of a surrogate pair: such a cut
 // moves to the end of the pair, so no result holds a lone half.
 namespace rules {

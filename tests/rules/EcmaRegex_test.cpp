@@ -1,4 +1,5 @@
 #include "rules/EcmaRegex.h"
+#include "rules/PreviewLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -49,17 +50,43 @@ TEST(EcmaRegexTable, AgreesWithTheReferenceEngine)
     EXPECT_GE(cases, 150) << "regex_cases.tsv is short";
 }
 
-TEST(EcmaRegex, CatastrophicBacktrackingStopsAtTheMatchLimit)
+TEST(EcmaRegex, CatastrophicBacktrackingStopsAtTheMatchLimitOrTheDeadline)
 {
+    using Stop = EcmaRegex::Stop;
     const QString subject = QString(40, u'a') + u'b';
     const EcmaRegex regex(QStringLiteral("(a+)+$"));
     EXPECT_EQ(regex.replaceAll(subject, QStringLiteral("x")), subject);
-    EXPECT_TRUE(regex.limitReached());
+    EXPECT_EQ(regex.stop(), Stop::MatchLimit);
     // A harmless name afterwards clears the flag.
     EXPECT_EQ(regex.replaceAll(QStringLiteral("a"), QStringLiteral("x")), QStringLiteral("x"));
-    EXPECT_FALSE(regex.limitReached());
+    EXPECT_EQ(regex.stop(), Stop::AtEnd);
     // Replacements made before the limit stay; the rest is copied as it is.
     const EcmaRegex partly(QStringLiteral("x|(a+)+$"));
     EXPECT_EQ(partly.replaceAll(u'x' + subject, QStringLiteral("X")), u'X' + subject);
-    EXPECT_TRUE(partly.limitReached());
+    EXPECT_EQ(partly.stop(), Stop::MatchLimit);
+
+    // Every start needs more steps than a quick search allows but fewer than the limit: the
+    // search one start at a time still finds the match after them.
+    const EcmaRegex slow(QStringLiteral("(a+)+$|X"));
+    const QString runs = QString(3, u'r').replace(u'r', QString(15, u'a') + u'!');
+    EXPECT_EQ(slow.replaceAll(runs + u'X', QStringLiteral("Y")), runs + u'Y');
+    EXPECT_EQ(slow.stop(), Stop::AtEnd);
+    // Past the deadline nothing more is searched.
+    QString out;
+    slow.replaceAll(runs + u'X', QStringLiteral("Y"), out, QDeadlineTimer(0));
+    EXPECT_EQ(out, runs + u'X');
+    EXPECT_EQ(slow.stop(), Stop::OutOfTime);
+}
+
+TEST(EcmaRegex, AReplacementStopsAtThePreviewLimit)
+{
+    // "$'" after every empty match: n units grow to about n * n / 2.
+    const QString name = QString(150, u'n') + QStringLiteral("end");
+    QString whole;
+    for (qsizetype i = 0; i <= name.size(); ++i)
+        whole += name.mid(i) + (i < name.size() ? QString(name.at(i)) : QString());
+    const QString capped = EcmaRegex(QStringLiteral("(?:)")).replaceAll(name, QStringLiteral("$'"));
+    EXPECT_GT(whole.size(), rules::kMaxPreviewLength);
+    EXPECT_EQ(capped.size(), rules::kMaxPreviewLength);
+    EXPECT_EQ(capped, whole.left(rules::kMaxPreviewLength));
 }

@@ -3,10 +3,12 @@
 #include "app/Twips.h"
 #include "list/FileListModel.h"
 #include "rules/ExistingRulesDialog.h"
+#include "rules/PreviewLimit.h"
 #include "support/WidgetSupport.h"
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
@@ -275,6 +277,51 @@ private Q_SLOTS:
     // reads its box raw: an empty line of a pasted column empties that row's
     // preview and the names after it stay on their rows; a no-break space in
     // an old name still matches.
+    // A pattern that backtracks without end stops the pass and says so; no
+    // rule or paste builds a preview past the limit, which no file name reaches.
+    void hostileInputKeepsPreviewsBoundedAndSaysWhatItSkipped()
+    {
+        QStringList paths;
+        for (int i = 0; i < 3000; ++i)
+            paths << m_dir->filePath(QString(60 + i % 141, u'a') + u'b' + QString::number(i));
+        model().appendPaths(paths);
+        clickTab("正则表达式命名");
+        retype("zzFindText", "(a+)+");
+        const QStringList before = previews(); // "b0", "b1", ...
+        type("zzFindText", "$");
+        QVERIFY2(message().endsWith(QStringLiteral("行未更新")), qPrintable(message()));
+        QCOMPARE(previews(), before);
+
+        const auto longest = [this] {
+            const QStringList all = previews();
+            return std::max_element(
+                       all.begin(), all.end(),
+                       [](const QString &a, const QString &b) { return a.size() < b.size(); })
+                ->size();
+        };
+        const QString limit = QString::number(rules::kMaxPreviewLength);
+        clickTab("以序号命名");
+        retype("序号combox3", "255");
+        qobject_cast<QCheckBox *>(child("序号check"))->setChecked(true);
+        qobject_cast<QComboBox *>(child("序号mb"))->setEditText(QString(1001, u'#'));
+        QCOMPARE(QString::number(longest()), limit);
+        const QString first = previews().at(0);
+        QVERIFY(first.startsWith(QString(250, u'0')) && first.left(255) == first.mid(255, 255));
+
+        clickTab("添加");
+        line("beforeText")->setText(QString(100000, u'x'));
+        QCOMPARE(QString::number(longest()), limit);
+
+        const QString second = previews().at(1);
+        clickTab("已有规则");
+        auto *box =
+            namedChild<QPlainTextEdit>(m_window->findChild<ExistingRulesDialog *>(), "Text1");
+        box->setPlainText(QString(1 << 20, u'n'));
+        QTest::mouseClick(namedChild<QPushButton>(box->parentWidget(), "Command1"), Qt::LeftButton);
+        QCOMPARE(QString::number(longest()), limit);
+        QCOMPARE(previews().at(1), second); // one line names the first row only
+    }
+
     void existingRulesDialogImportsPastedLists()
     {
         answerNextMessageBox(nullptr);
