@@ -249,8 +249,12 @@ void RenamePlanner::readTarget(int row, Target &target)
     target.head = e.previewName;
     target.tail = e.extension;
     scanName(target.head, target.scan);
+    // More units than a name may have bytes: it fails whatever it holds and is
+    // never looked up, so a runaway rule's previews of thousands of units are
+    // not hashed.
+    const bool tooLong = target.head.size() + target.tail.size() > kMaxNameBytes;
     if (target.tail.isEmpty()) {
-        target.scan.hash = nameHash(target.head);
+        target.scan.hash = tooLong ? 0 : nameHash(target.head);
         return;
     }
     // Rows mostly share their extension: it is scanned once.
@@ -264,8 +268,9 @@ void RenamePlanner::readTarget(int row, Target &target)
     m_extensionData = target.tail.utf16();
     const NameScan &ext = m_extensionScan;
     NameScan &s = target.scan;
-    s.hash = m_extensionIsPiece ? joinPieceHashes(pieceHash(target.head), ext.hash)
-                                : nameHash(target.head, target.tail);
+    s.hash = tooLong              ? 0
+             : m_extensionIsPiece ? joinPieceHashes(pieceHash(target.head), ext.hash)
+                                  : nameHash(target.head, target.tail);
     s.utf8Bytes += ext.utf8Bytes;
     s.separator |= ext.separator;
     s.nul |= ext.nul;

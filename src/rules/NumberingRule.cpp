@@ -34,7 +34,8 @@ std::optional<struct stat> statOf(const QString &fullPath)
 
 void appendCounter(QString &out, qint32 counter, bool pad, qint32 digits)
 {
-    // Runs once per row on every keystroke: no temporaries.
+    // Runs once per "#" and row on every keystroke: the digits are written
+    // in place, with no temporaries and no append per digit.
     const qint64 value = counter;
     quint64 magnitude = static_cast<quint64>(value < 0 ? -value : value);
     char16_t reversed[20];
@@ -44,12 +45,15 @@ void appendCounter(QString &out, qint32 counter, bool pad, qint32 digits)
         magnitude /= 10;
     } while (magnitude != 0);
     const qsizetype width = std::max<qsizetype>(count, pad ? std::min(digits, kMaxDigits) : 0);
+    const qsizetype start = out.size();
+    out.resize(start + (value < 0 ? 1 : 0) + width);
+    QChar *at = out.data() + start;
     if (value < 0)
-        out.append(u'-');
+        *at++ = u'-';
     for (qsizetype i = count; i < width; ++i)
-        out.append(u'0');
+        *at++ = u'0';
     while (count > 0)
-        out.append(QChar(reversed[--count]));
+        *at++ = QChar(reversed[--count]);
 }
 
 QString formatCounter(qint32 counter, bool pad, qint32 digits)
@@ -163,6 +167,28 @@ Numbering::Numbering(NumberingSettings settings)
         m_settings.tmpl = QStringLiteral("#");
     m_counterAndFileOnly = !m_settings.tmpl.contains(parentTag) &&
                            !m_settings.tmpl.contains(sizeTag) && !m_settings.tmpl.contains(dateTag);
+    if (!m_counterAndFileOnly)
+        return;
+    // The same as replacing "#" and then "&File" over the whole text: digits
+    // can neither make nor break a "&File", and "&File" holds no "#".
+    const QStringView tmpl = m_settings.tmpl;
+    for (qsizetype i = 0; i < tmpl.size();) {
+        if (tmpl[i] == u'#') {
+            m_pieces.push_back({Piece::Counter});
+            ++m_counters;
+            ++i;
+        } else if (tmpl.mid(i).startsWith(fileTag)) {
+            m_pieces.push_back({Piece::File});
+            ++m_files;
+            i += fileTag.size();
+        } else {
+            if (m_pieces.empty() || m_pieces.back().kind != Piece::Text)
+                m_pieces.push_back({Piece::Text, i, 0});
+            ++m_pieces.back().length;
+            ++m_textUnits;
+            ++i;
+        }
+    }
 }
 
 bool Numbering::isRunnable() const
@@ -196,22 +222,32 @@ bool Numbering::next(const QString &base, const QString &fullPath, QString &out)
                              fullPath);
         return true;
     }
-    // The same as replacing "#" and then "&File" over the whole text: digits
-    // can neither make nor break a "&File", and "&File" holds no "#".
-    out.resize(0);
-    const QStringView tmpl = m_settings.tmpl;
-    for (qsizetype i = 0; i < tmpl.size() && out.size() < kMaxPreviewLength;) {
-        if (tmpl[i] == u'#') {
-            appendCounter(out, counter, m_settings.pad, m_settings.digits);
-            ++i;
-        } else if (tmpl.mid(i).startsWith(fileTag)) {
-            out.append(base);
-            i += fileTag.size();
-        } else {
-            out.append(tmpl[i++]);
-        }
+    // The length is known before a unit is written, so the pieces are copied
+    // into place: a template of thousands of "#" costs a copy per "#", and
+    // stops at the preview limit.
+    m_counterText.resize(0);
+    appendCounter(m_counterText, counter, m_settings.pad, m_settings.digits);
+    const qsizetype whole = m_textUnits + m_counters * m_counterText.size() + m_files * base.size();
+    out.resize(std::min(whole, kMaxPreviewLength));
+    QChar *at = out.data();
+    QChar *const end = at + out.size();
+    const auto put = [&at, end](const QChar *from, qsizetype length) {
+        const qsizetype n = std::min<qsizetype>(length, end - at);
+        std::copy_n(from, n, at);
+        at += n;
+    };
+    for (const Piece &piece : m_pieces) {
+        if (at == end)
+            break;
+        if (piece.kind == Piece::Counter)
+            put(m_counterText.constData(), m_counterText.size());
+        else if (piece.kind == Piece::File)
+            put(base.constData(), base.size());
+        else
+            put(m_settings.tmpl.constData() + piece.from, piece.length);
     }
-    capPreview(out);
+    if (whole > kMaxPreviewLength && out.back().isHighSurrogate())
+        out.chop(1); // never half a character at the cut
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // The numbering rule: names built from a template with a running counter and
 // data of the entry itself ("#", "&Parent", "&File", "&Size", "&Date").
@@ -68,8 +69,19 @@ private:
     NumberingSettings m_settings;
     qint64 m_counter;
     // The template holds no tag but "#" and "&File": it is filled in one
-    // pass, without building the texts of the other tags.
+    // pass from its pieces, without building the texts of the other tags.
     bool m_counterAndFileOnly = false;
+    struct Piece
+    {
+        enum Kind { Text, Counter, File } kind;
+        qsizetype from = 0; // Text: where in the template, and how long
+        qsizetype length = 0;
+    };
+    std::vector<Piece> m_pieces;
+    qsizetype m_textUnits = 0;
+    qsizetype m_counters = 0;
+    qsizetype m_files = 0;
+    QString m_counterText; // this row's counter, written once per row
 };
 
 } // namespace rules

@@ -10,7 +10,8 @@
 // so; what the list shows of it is what the rule gave.
 namespace rules {
 
-constexpr qsizetype kMaxPreviewLength = 4096;
+// Four times the most a name can hold in UTF-16 units (255, all ASCII).
+constexpr qsizetype kMaxPreviewLength = 1024;
 
 // Cuts `text` to the limit, never between the two halves of a surrogate pair.
 inline void capPreview(QString &text)
