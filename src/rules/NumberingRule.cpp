@@ -129,35 +129,83 @@ const QString dateTag = QStringLiteral("&Date");
 
 } // namespace
 
+namespace {
+
+// A text being filled, possibly cut short: its first `exact` units are those
+// of the whole, uncut text (all of them while nothing was cut).
+struct PartText
+{
+    QString text;
+    qsizetype exact = 0;
+    bool whole = true;
+};
+
+// Replaces every `tag` left to right, as QString::replace does, and works out
+// how much of the result is still exact: an occurrence that starts at least a
+// tag's length before the end of the exact part is found in the uncut text
+// too, anything after it may not be. Only the exact part is kept.
+void replaceIn(PartText &part, QStringView tag, QStringView value)
+{
+    if (part.whole) {
+        part.text.replace(tag.toString(), value.toString());
+        part.exact = part.text.size();
+        return;
+    }
+    const QString &text = part.text;
+    const qsizetype safe = std::max<qsizetype>(0, part.exact - (tag.size() - 1));
+    QString out;
+    qsizetype copied = 0;
+    for (qsizetype at = text.indexOf(tag); at >= 0 && at < safe; at = text.indexOf(tag, copied)) {
+        out.append(QStringView(text).mid(copied, at - copied)).append(value);
+        copied = at + tag.size();
+    }
+    if (copied < safe)
+        out.append(QStringView(text).mid(copied, safe - copied));
+    part.text = out;
+    part.exact = out.size();
+}
+
+} // namespace
+
 QString expandTemplate(const QString &tmpl, const QString &counterText, const QString &base,
                        const QString &fullPath)
 {
-    // Built only a little past the preview limit, so that a tag cut at the
-    // limit is still whole: 5,000 "#" of 255 digits each never make a name of
-    // a million units only to cut it.
-    const qsizetype room = kMaxPreviewLength + parentTag.size();
-    const auto cut = [room](QString &text) {
-        if (text.size() > room)
-            text.truncate(room);
-    };
-    QString result;
-    for (qsizetype i = 0; i < tmpl.size() && result.size() < room; ++i) {
-        if (tmpl.at(i) == u'#')
-            result.append(counterText);
-        else
-            result.append(tmpl.at(i));
+    const bool parent = tmpl.contains(parentTag);
+    const bool size = tmpl.contains(sizeTag);
+    const bool date = tmpl.contains(dateTag);
+    const QString parentText = parent ? parentNameOf(fullPath) : QString();
+    const QString sizeText = size ? fileSizeText(fullPath) : QString();
+    const QString dateText = date ? modificationDateText(fullPath) : QString();
+    // 5,000 "#" of 255 digits each would make a name of over a million units
+    // only to cut it: the counters are filled only some way past the preview
+    // limit, and further only when the tags' texts, shorter than the tags,
+    // leave fewer exact units than the limit.
+    for (qsizetype room = 2 * kMaxPreviewLength;; room *= 2) {
+        PartText part;
+        for (qsizetype i = 0; i < tmpl.size(); ++i) {
+            if (part.text.size() >= room) {
+                part.whole = false;
+                break;
+            }
+            if (tmpl.at(i) == u'#')
+                part.text.append(counterText);
+            else
+                part.text.append(tmpl.at(i));
+        }
+        part.exact = part.text.size();
+        if (parent)
+            replaceIn(part, parentTag, parentText);
+        if (part.text.contains(fileTag))
+            replaceIn(part, fileTag, base);
+        if (size)
+            replaceIn(part, sizeTag, sizeText);
+        if (date)
+            replaceIn(part, dateTag, dateText);
+        if (part.whole || part.exact >= kMaxPreviewLength) {
+            capPreview(part.text);
+            return part.text;
+        }
     }
-    cut(result);
-    if (tmpl.contains(parentTag))
-        cut(result.replace(parentTag, parentNameOf(fullPath)));
-    if (result.contains(fileTag))
-        cut(result.replace(fileTag, base));
-    if (tmpl.contains(sizeTag))
-        cut(result.replace(sizeTag, fileSizeText(fullPath)));
-    if (tmpl.contains(dateTag))
-        cut(result.replace(dateTag, modificationDateText(fullPath)));
-    capPreview(result);
-    return result;
 }
 
 Numbering::Numbering(NumberingSettings settings)

@@ -1,12 +1,14 @@
 #include "FuzzText.h"
 
 #include "rules/NumberingRule.h"
+#include "rules/PreviewLimit.h"
 
 #include <limits>
 
 // Counters, padding and templates of any kind never crash, the counter is
-// padded as asked up to the limit of a name, and a run stops before the
-// counter leaves the 32-bit range instead of wrapping.
+// padded as asked up to the limit of a name, no preview runs past the preview
+// limit, and a run stops before the counter leaves the 32-bit range instead
+// of wrapping.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     FuzzText input(data, size);
@@ -23,8 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(counterText.toLongLong() == counter);
 
     const QString expanded = rules::expandTemplate(tmpl, counterText, base, fullPath);
-    if (!tmpl.contains(u'#') && !tmpl.contains(u'&'))
-        FUZZ_CHECK(expanded == tmpl);
+    FUZZ_CHECK(expanded.size() <= rules::kMaxPreviewLength);
+    if (!tmpl.contains(u'#') && !tmpl.contains(u'&')) {
+        QString capped = tmpl;
+        rules::capPreview(capped);
+        FUZZ_CHECK(expanded == capped);
+    }
 
     rules::NumberingSettings settings;
     settings.start = input.number<qint32>();

@@ -1,4 +1,5 @@
 #include "rules/NumberingRule.h"
+#include "rules/PreviewLimit.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>
@@ -55,5 +56,32 @@ TEST(NumberingRule, OnePassFillingMatchesReplacingTagByTag)
                     << qPrintable(tmpl) << " " << qPrintable(base);
             }
         }
+    }
+}
+
+TEST(NumberingRule, ALongTemplateStopsAtThePreviewLimitWithTheExactStart)
+{
+    // Replacing tag by tag over the whole text, then cutting, is the reference;
+    // the tags' texts here grow the text ("#" to 255 digits, the parent) or
+    // shrink it (an empty base, the size of a missing file), so a text cut
+    // too early would show what lies behind the cut.
+    const QString counter = formatCounter(7, true, 255);
+    const QString path = QStringLiteral("/nonexistent-quib/parent/x");
+    const auto reference = [&](const QString &tmpl, const QString &base) {
+        QString text = tmpl;
+        text.replace(u'#', counter).replace("&Parent", "parent").replace("&File", base);
+        text.replace("&Size", "");
+        capPreview(text);
+        return text;
+    };
+    const QStringList templates = {QString(2000, u'#') + "&Size",
+                                   "&Size" + QString(3000, u'x').replace("xxxxx", "&File") + "tail",
+                                   "&Parent" + QString(1100, u'#').replace("##", "&Size#") +
+                                       "&File",
+                                   QString(1020, u'y') + "&Size&Parent&File" + QString(50, u'z')};
+    for (const QString &tmpl : templates) {
+        for (const QString &base : {QString(), QStringLiteral("b&Size")})
+            EXPECT_EQ(expandTemplate(tmpl, counter, base, path), reference(tmpl, base))
+                << qPrintable(tmpl.left(40));
     }
 }
