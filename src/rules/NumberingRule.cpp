@@ -144,10 +144,10 @@ struct PartText
 // how much of the result is still exact: an occurrence that starts at least a
 // tag's length before the end of the exact part is found in the uncut text
 // too, anything after it may not be. Only the exact part is kept.
-void replaceIn(PartText &part, QStringView tag, QStringView value)
+void replaceIn(PartText &part, const QString &tag, const QString &value)
 {
     if (part.whole) {
-        part.text.replace(tag.toString(), value.toString());
+        part.text.replace(tag, value);
         part.exact = part.text.size();
         return;
     }
