@@ -5,6 +5,7 @@
 #include "app/AppIcon.h"
 #include "app/Shell.h"
 #include "app/Twips.h"
+#include "list/FileDrops.h"
 #include "list/FileListModel.h"
 #include "list/FileListView.h"
 #include "list/ListExport.h"
@@ -29,6 +30,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -92,7 +94,7 @@ void Form1::createMenus()
         return a;
     };
 
-    m_listMenu = new QMenu(QStringLiteral("编辑列表"), this);
+    m_listMenu = new QMenu(QStringLiteral("编辑列表(&L)"), this);
     m_listMenu->setObjectName(QStringLiteral("右键菜单"));
     m_listMenu->menuAction()->setObjectName(QStringLiteral("右键菜单"));
     m_listMenu->addAction(
@@ -101,8 +103,13 @@ void Form1::createMenus()
     all->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     m_listMenu->addAction(all);
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("munSep1"));
-    m_listMenu->addAction(
-        action(QStringLiteral("删除选定"), QStringLiteral("删除选定"), &Form1::removeSelected));
+    m_removeAction =
+        action(QStringLiteral("删除选定"), QStringLiteral("删除选定"), &Form1::removeSelected);
+    // Delete removes rows only while the list has the focus; in a text box
+    // it deletes text.
+    m_removeAction->setShortcut(QKeySequence::Delete);
+    m_removeAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_listMenu->addAction(m_removeAction);
     m_listMenu->addAction(action(QStringLiteral("预览列恢复成原样"),
                                  QStringLiteral("预览列恢复成原样(&F)"), &Form1::restorePreview));
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("munSep2"));
@@ -124,7 +131,7 @@ void Form1::createMenus()
     menuBar()->addAction(
         action(QStringLiteral("更名"), QStringLiteral("开始更名(&E)"), &Form1::startRenaming));
 
-    auto *aboutMenu = new QMenu(QStringLiteral("关于"), this);
+    auto *aboutMenu = new QMenu(QStringLiteral("关于(&H)"), this);
     aboutMenu->setObjectName(QStringLiteral("关于菜单"));
     aboutMenu->menuAction()->setObjectName(QStringLiteral("关于菜单"));
     aboutMenu->addAction(
@@ -168,9 +175,16 @@ void Form1::createCentralArea()
     connect(m_list, &FileListView::leftButtonMoved, this, &Form1::onLeftButtonMoved);
     connect(m_list, &FileListView::rowDragMoved, this, &Form1::onRowDragMoved);
     connect(m_list, &FileListView::rowDragFinished, this, &Form1::onRowDragFinished);
-    connect(m_list, &FileListView::rightButtonPressed, this, [this](const QPoint &globalPos) {
+    m_list->addAction(m_removeAction);
+    const auto showListMenu = [this](const QPoint &globalPos) {
         if (m_model->count() >= 1)
             m_listMenu->popup(globalPos);
+    };
+    connect(m_list, &FileListView::rightButtonPressed, this, showListMenu);
+    connect(m_list, &FileListView::menuKeyPressed, this, showListMenu);
+    connect(m_list, &FileListView::renameKeyPressed, this, [this] {
+        if (m_list->currentIndex().isValid())
+            onListDoubleClicked();
     });
     connect(m_list->header(), &QHeaderView::sectionClicked, this, &Form1::onHeaderClicked);
 
@@ -203,6 +217,15 @@ void Form1::createCentralArea()
     hintLayout->addWidget(scanButton);
     connect(scanButton, &QPushButton::clicked, this, [this] { showFolderScan(); });
     m_hint->raise();
+
+    // Files dropped on the hint over the empty list, or on the list's header
+    // and scroll bars, are dropped on the list.
+    auto *drops = new FileDropForwarder(this);
+    for (QWidget *part : std::initializer_list<QWidget *>{m_hint, scanButton, m_list->header(),
+                                                          m_list->horizontalScrollBar(),
+                                                          m_list->verticalScrollBar()})
+        drops->watch(part);
+    connect(drops, &FileDropForwarder::filesDropped, this, &Form1::addDroppedPaths);
 }
 
 bool Form1::event(QEvent *event)

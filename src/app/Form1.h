@@ -84,6 +84,7 @@ private:
     QGroupBox *m_hint = nullptr;
     QMenu *m_listMenu = nullptr;
     QAction *m_undoAction = nullptr;
+    QAction *m_removeAction = nullptr;
 
     PathIndex m_pathIndex;
     QString m_ruleMarker;

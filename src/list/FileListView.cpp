@@ -1,10 +1,12 @@
 #include "list/FileListView.h"
 
+#include "list/FileDrops.h"
+
 #include <QAccessible>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
-#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -15,15 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-// A file manager sends the bytes of a path percent-encoded. Bytes that are
-// not UTF-8 come out of QUrl as U+FFFD, and that text names another file, or
-// none: a row for it could rename a file the user never dropped.
-bool survivesDecoding(const QUrl &url)
-{
-    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toUtf8());
-    return QFile::encodeName(url.path(QUrl::FullyDecoded)) == bytes;
-}
 
 // Notes an Esc pressed while a drag runs. The drag loop of the desktop
 // platforms watches the keys through an application event filter that it
@@ -125,21 +118,8 @@ void FileListView::dragLeaveEvent(QDragLeaveEvent *event)
 
 void FileListView::dropEvent(QDropEvent *event)
 {
-    QStringList paths;
     const bool ownRows = isOwnRowDrag(event);
-    if (!ownRows && event->mimeData()->hasUrls()) {
-        const QList<QUrl> urls = event->mimeData()->urls();
-        paths.reserve(urls.size());
-        for (const QUrl &url : urls) {
-            if (url.isLocalFile() && survivesDecoding(url)) {
-                QString path = url.toLocalFile();
-                // A folder URL may end in "/"; the row is the folder itself.
-                while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-                    path.chop(1);
-                paths.push_back(path);
-            }
-        }
-    }
+    const QStringList paths = ownRows ? QStringList() : localPathsOf(event->mimeData());
     if (ownRows)
         event->setDropAction(Qt::MoveAction);
     event->accept();
@@ -200,6 +180,40 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent *event)
     QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT listDoubleClicked();
+}
+
+void FileListView::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::NoModifier &&
+        (key == Qt::Key_F2 || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        Q_EMIT renameKeyPressed();
+        return;
+    }
+    // The Menu key reaches contextMenuEvent; Shift+F10 is its usual twin.
+    if (modifiers == Qt::ShiftModifier && key == Qt::Key_F10) {
+        Q_EMIT menuKeyPressed(keyboardMenuPosition());
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void FileListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // A right click opens the menu on its press already.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        Q_EMIT menuKeyPressed(keyboardMenuPosition());
+    event->accept();
+}
+
+QPoint FileListView::keyboardMenuPosition() const
+{
+    const QRect row = visualRect(currentIndex());
+    const QPoint local = row.isValid() && viewport()->rect().intersects(row)
+                             ? QPoint(row.left() + row.height(), row.bottom())
+                             : viewport()->rect().center();
+    return viewport()->mapToGlobal(local);
 }
 
 void FileListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,

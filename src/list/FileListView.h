@@ -40,6 +40,10 @@ Q_SIGNALS:
     void rightButtonPressed(const QPoint &globalPos);
     void listClicked();
     void listDoubleClicked();
+    // F2, Enter or Return on the list: the current row is to be renamed by hand.
+    void renameKeyPressed();
+    // The Menu key or Shift+F10: the list's menu, at globalPos.
+    void menuKeyPressed(const QPoint &globalPos);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -51,12 +55,16 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles = QList<int>()) override;
 
 private:
     bool acceptsDrag(const QDropEvent *event) const;
     bool isOwnRowDrag(const QDropEvent *event) const;
+    // Where a menu opened from the keyboard appears: below the current row.
+    QPoint keyboardMenuPosition() const;
 
     bool m_rowDragActive = false;
     // The data our row drag carries; it tells our drag apart from others.

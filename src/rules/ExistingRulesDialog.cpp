@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -36,6 +37,9 @@ ExistingRulesDialog::ExistingRulesDialog(FileListModel &model, QWidget *parent)
     m_text->setObjectName(QStringLiteral("Text1"));
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->viewport()->installEventFilter(this);
+    // Tab and Ctrl+Tab leave the box; pasted columns keep their TABs.
+    m_text->setTabChangesFocus(true);
+    m_text->installEventFilter(this);
 
     QPushButton *fetch =
         makeButton(QStringLiteral("Command3"), QStringLiteral("获取列表中的文件名"), this);
@@ -88,6 +92,18 @@ bool ExistingRulesDialog::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_text->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         m_text->clear();
         return true;
+    }
+    if (watched == m_text &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        if (key->modifiers().testFlag(Qt::ControlModifier) &&
+            (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            // Ours, not the main window's tab keys: it moves the focus on.
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                focusNextPrevChild(key->key() == Qt::Key_Tab);
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

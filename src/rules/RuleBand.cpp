@@ -1,6 +1,7 @@
 #include "rules/RuleBand.h"
 
 #include "app/Twips.h"
+#include "list/FileDrops.h"
 #include "list/FileListModel.h"
 #include "list/PathPart.h"
 #include "rules/EcmaRegex.h"
@@ -8,6 +9,7 @@
 #include "rules/PreviewLimit.h"
 #include "rules/ReadBoxNumber.h"
 #include "rules/RulePass.h"
+#include "rules/RuleTabBar.h"
 #include "rules/TextRules.h"
 
 #include <QCheckBox>
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabBar>
 
@@ -136,7 +139,7 @@ RuleBand::RuleBand(FileListModel &model, QString &ruleMarker, QWidget *parent)
     : QWidget(parent), m_model(model), m_ruleMarker(ruleMarker)
 {
     const Twips twips(this);
-    m_tabs = new QTabBar(this);
+    m_tabs = new RuleTabBar(this);
     m_tabs->setObjectName(QStringLiteral("TabStrip1"));
     m_tabs->setExpanding(false);
     const struct
@@ -169,12 +172,33 @@ RuleBand::RuleBand(FileListModel &model, QString &ruleMarker, QWidget *parent)
     placeFrames();
 
     // A click on the tab already chosen is a choice too ("已有规则" opens its
-    // dialog again); keyboard changes arrive through currentChanged.
+    // dialog again); keyboard changes arrive through currentChanged, and
+    // Enter or Space confirms the tab reached.
     connect(m_tabs, &QTabBar::currentChanged, this, &RuleBand::onTabChosen);
     connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index == m_tabs->currentIndex())
             onTabChosen(index);
     });
+    connect(m_tabs, &RuleTabBar::currentConfirmed, this, [this](int index) {
+        if (index >= m_frames.size())
+            Q_EMIT existingRulesRequested();
+    });
+    // The tabs follow Ctrl+Tab and Ctrl+PgDn wherever the focus is in the
+    // window, as in a tabbed dialog.
+    const auto tabKeys = [this](QKeySequence::StandardKey standard, QKeyCombination page,
+                                int step) {
+        auto *shortcut = new QShortcut(this);
+        shortcut->setKeys(QKeySequence::keyBindings(standard) << QKeySequence(page));
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, m_tabs, [this, step] { m_tabs->stepBy(step); });
+    };
+    tabKeys(QKeySequence::NextChild, Qt::CTRL | Qt::Key_PageDown, 1);
+    tabKeys(QKeySequence::PreviousChild, Qt::CTRL | Qt::Key_PageUp, -1);
+    // A dropped file would type its address into a box, and so into every
+    // preview: boxes take plain text only.
+    auto *blocker = new FileDropBlocker(this);
+    for (QLineEdit *box : findChildren<QLineEdit *>())
+        blocker->watch(box);
     resize(twips.toPixels(kBandLeft + kTabWidth), twips.toPixels(1395));
 }
 
@@ -285,6 +309,9 @@ void RuleBand::buildNumberingFrame()
     connect(m_numberPad, &QCheckBox::toggled, this, &RuleBand::runNumbering);
     for (QComboBox *box : {m_numberStart, m_numberIncrement, m_numberDigits, m_numberTemplate})
         connect(box, &QComboBox::activated, this, &RuleBand::runNumbering);
+    // A number typed into a box is taken with Enter, as picking one is.
+    for (QComboBox *box : {m_numberStart, m_numberIncrement, m_numberDigits})
+        connect(box->lineEdit(), &QLineEdit::returnPressed, this, &RuleBand::runNumbering);
     connect(m_numberTemplate, &QComboBox::editTextChanged, this, &RuleBand::runNumbering);
 }
 
@@ -410,8 +437,9 @@ void RuleBand::onTabChosen(int index)
         m_shownFrame = m_frames.at(index);
         m_shownFrame->move(m_shownFrame->x(), twips.toPixels(kFrameTop));
         m_shownFrame->show();
-    } else {
+    } else if (!m_tabs->movingByKeys()) {
         // "已有规则" has no frame: the band stays empty until another tab.
+        // Moved onto by keys, it waits for Enter or Space.
         Q_EMIT existingRulesRequested();
     }
 }

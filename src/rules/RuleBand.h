@@ -8,7 +8,7 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QRadioButton;
-class QTabBar;
+class RuleTabBar;
 
 // The band of naming rules at the top of the main window: the tab strip and
 // one frame of rule fields per tab. Every edit of a field re-runs its rule
@@ -56,7 +56,7 @@ private:
     FileListModel &m_model;
     QString &m_ruleMarker;
 
-    QTabBar *m_tabs = nullptr;
+    RuleTabBar *m_tabs = nullptr;
     QList<QGroupBox *> m_frames;
     QGroupBox *m_shownFrame = nullptr;
     int m_handledTab = -1;

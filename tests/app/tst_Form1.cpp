@@ -6,11 +6,21 @@
 #include "support/WidgetSupport.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QDrag>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -135,6 +145,108 @@ private Q_SLOTS:
         QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::AltModifier);
         undo->trigger();
         QCOMPARE(entriesOf(m_dir.path()), (QStringList{"k1.txt", "k2.txt"}));
+    }
+
+    // Files dropped anywhere the list is become rows; a rule box takes no
+    // file addresses, only plain text.
+    void filesDroppedOnTheHintHeaderOrScrollBarAreTheListsDrop()
+    {
+        const auto dropHere = [this](QWidget *target, const char *name) {
+            const QString path = m_dir.filePath(QString::fromUtf8(name));
+            writeFile(path, name);
+            return dropOn(target, {path});
+        };
+        QVERIFY(dropHere(child<QGroupBox>("提示"), "on-hint") != Qt::IgnoreAction);
+        QVERIFY(dropHere(child<QPushButton>("Command4"), "on-button") != Qt::IgnoreAction);
+        QVERIFY(dropHere(list()->header(), "on-header") != Qt::IgnoreAction);
+        QVERIFY(dropHere(list()->verticalScrollBar(), "on-scrollbar") != Qt::IgnoreAction);
+        QCOMPARE(columnOf(m_window->model(), RenameEntry::OriginalName),
+                 QStringList({"on-hint", "on-button", "on-header", "on-scrollbar"}));
+
+        auto *before = child<QLineEdit>("beforeText");
+        QCOMPARE(dropOn(before, {m_dir.filePath("on-hint")}, "file text"), Qt::IgnoreAction);
+        QCOMPARE(before->text(), QString());
+        QVERIFY(dropOn(before, {}, "x_") != Qt::IgnoreAction); // plain text still drops
+        QCOMPARE(before->text(), QStringLiteral("x_"));
+    }
+
+    void theKeyboardReachesWhatTheMouseDoes()
+    {
+        dropFiles({"k1", "k2", "k3"});
+        list()->setFocus();
+        list()->setCurrentIndex(list()->model()->index(1, 0));
+        for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Return}) {
+            QTest::keyClick(list(), key);
+            auto *dialog = m_window->findChild<QDialog *>("RenText");
+            QVERIFY(dialog && dialog->isVisible());
+            QCOMPARE(dialog->findChild<QLineEdit *>("Text1")->text(), QStringLiteral("k2"));
+            dialog->close();
+        }
+        // Delete removes the selected rows from the list, not text from a box.
+        QTest::keyClick(child<QLineEdit>("beforeText"), Qt::Key_Delete);
+        QCOMPARE(m_window->model().count(), 3);
+        list()->setFocus();
+        list()->selectionModel()->select(list()->model()->index(0, 0),
+                                         QItemSelectionModel::ClearAndSelect |
+                                             QItemSelectionModel::Rows);
+        QTest::keyClick(list(), Qt::Key_Delete);
+        QCOMPARE(columnOf(m_window->model(), RenameEntry::OriginalName), QStringList({"k2", "k3"}));
+
+        // The Menu key and Shift+F10 open the list's menu.
+        auto *menu = child<QMenu>("右键菜单");
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                  list()->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(list()->viewport(), &menuKey);
+        QTRY_VERIFY(menu->isVisible());
+        menu->close();
+        QTest::keyClick(list(), Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(menu->isVisible());
+        menu->close();
+
+        // Ctrl+Tab and Ctrl+PgUp walk the rule tabs from any box, round the
+        // ends; moving onto "已有规则" waits for Enter before opening it.
+        auto *tabs = child<QTabBar>("TabStrip1");
+        QLineEdit *box = child<QLineEdit>("beforeText");
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 1);
+        QTest::keyClick(box, Qt::Key_PageUp, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), tabs->count() - 1);
+        QVERIFY(!m_window->findChild<QDialog *>("列表"));
+        tabs->setFocus();
+        QTest::keyClick(tabs, Qt::Key_Return);
+        auto *rulesDialog = m_window->findChild<QDialog *>("列表");
+        QVERIFY(rulesDialog && rulesDialog->isVisible());
+        // In its box Tab leaves, as Ctrl+Tab does, while a pasted TAB stays.
+        auto *text = rulesDialog->findChild<QPlainTextEdit *>("Text1");
+        rulesDialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(rulesDialog));
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_Tab);
+        QVERIFY(!text->hasFocus());
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(!text->hasFocus());
+        QApplication::clipboard()->setText(QStringLiteral("k2\tnew"));
+        text->paste();
+        QCOMPARE(text->toPlainText(), QStringLiteral("k2\tnew"));
+        rulesDialog->close();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+
+        // A start typed into the numbering box is taken with Enter.
+        QTest::keyClick(m_window.get(), Qt::Key_PageDown, Qt::ControlModifier); // 添加 again
+        QCOMPARE(tabs->currentIndex(), 0);
+        tabs->setCurrentIndex(3);
+        auto *start = child<QComboBox>("序号combox1");
+        start->lineEdit()->selectAll();
+        QTest::keyClicks(start->lineEdit(), "7");
+        QTest::keyClick(start->lineEdit(), Qt::Key_Return);
+        QCOMPARE(columnOf(m_window->model(), RenameEntry::PreviewName), QStringList({"07", "08"}));
+
+        // Every menu of the bar has its Alt key.
+        for (QAction *entry : m_window->menuBar()->actions())
+            QVERIFY2(entry->text().contains(u'&'), qPrintable(entry->text()));
     }
 
     void exportWritesUtf8LinesAndReportsAFailure()
