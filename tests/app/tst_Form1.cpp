@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/QtChinese.h"
 #include "list/FileListModel.h"
 #include "list/FileListView.h"
 #include "list/ListExport.h"
@@ -9,7 +10,9 @@
 #include <QDialog>
 #include <QDrag>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -250,6 +253,28 @@ private Q_SLOTS:
         auto *name = namedChild<QLineEdit>(m_window.get(), QStringLiteral("Text1"));
         QVERIFY(name->isVisible());
         QCOMPARE(name->selectedText(), QStringLiteral("later"));
+    }
+
+    void qtsOwnTextsAreChinese()
+    {
+        const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (!QFile::exists(folder + QStringLiteral("/qtbase_zh_CN.qm")))
+            QSKIP(qPrintable(QStringLiteral("qt6-translations-l10n is not installed: no "
+                                            "qtbase_zh_CN.qm in ") +
+                             folder));
+        QVERIFY(installQtChinese(*qApp));
+
+        QStringList buttons;
+        answerNextMessageBox(nullptr, 3000, &buttons);
+        child<QAction>("说明")->trigger();
+        QCOMPARE(buttons, QStringList{QStringLiteral("确定")});
+
+        const std::unique_ptr<QMenu> menu(
+            child<QLineEdit>("beforeText")->createStandardContextMenu());
+        QStringList actions;
+        for (const QAction *action : menu->actions())
+            actions.push_back(action->text().section(u'\t', 0, 0)); // without the shortcut
+        QVERIFY2(actions.contains(QStringLiteral("复制(&C)")), qPrintable(actions.join(u'|')));
     }
 };
 
