@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/QtChinese.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -36,16 +37,20 @@ private:
     bool m_seen = false;
 };
 
-} // namespace
-
-int main(int argc, char *argv[])
+// What the command line asks of the window.
+struct StartUp
 {
-    QApplication::setApplicationName(QStringLiteral("quib"));
-    QApplication::setApplicationVersion(QStringLiteral(QUIB_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("quib"));
+    LaunchPaths launch;
+    bool quitAfterFirstPaint = false;
+};
 
-    // The arguments are read before the application connects to a display,
-    // so --help and --version work without one.
+// Reads the command line into `startUp`. Returns the exit status when the
+// program is done (help, version, a bad option), -1 when it goes on.
+int readCommandLine(int &argc, char **argv, StartUp &startUp)
+{
+    QCoreApplication parsing(argc, argv);
+    installQtChinese(parsing);
+
     QByteArrayList undecodable;
     const QStringList arguments = decodeArguments(argc, argv, undecodable);
     for (const QByteArray &bytes : std::as_const(undecodable))
@@ -65,10 +70,15 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "quib: %s\n", qUtf8Printable(parser.errorText()));
         return 1;
     }
-    if (parser.isSet(help)) {
-        // Without an application object yet the parser cannot know our name.
+    // --help-all comes with a core application. Qt's options for windows
+    // (-style, -platform) are not known to one, so both say the same.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        // The usage line names the command to type, not the path this copy
+        // was started from.
         QString text = parser.helpText();
-        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("quib"));
+        const QString started = QCoreApplication::arguments().constFirst();
+        if (const qsizetype at = text.indexOf(started); at >= 0)
+            text.replace(at, started.size(), QStringLiteral("quib"));
         std::fputs(qUtf8Printable(text), stdout);
         return 0;
     }
@@ -77,17 +87,36 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    const LaunchPaths launch = launchPathsFrom(parser.positionalArguments(), QDir::current());
-    for (const QString &missing : launch.missing)
+    startUp.launch = launchPathsFrom(parser.positionalArguments(), QDir::current());
+    for (const QString &missing : std::as_const(startUp.launch.missing))
         std::fprintf(stderr, "quib: %s: 文件不存在\n", qUtf8Printable(missing));
+    startUp.quitAfterFirstPaint = parser.isSet(quitWhenPainted);
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication::setApplicationName(QStringLiteral("quib"));
+    QApplication::setApplicationVersion(QStringLiteral(QUIB_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("quib"));
+
+    // The arguments are read before the application connects to a display,
+    // so --help and --version work without one. A core application of their
+    // own lets the parser's texts and errors speak Chinese.
+    StartUp startUp;
+    if (const int status = readCommandLine(argc, argv, startUp); status >= 0)
+        return status;
 
     QApplication app(argc, argv);
+    installQtChinese(app);
     Form1 window;
-    if (parser.isSet(quitWhenPainted))
+    if (startUp.quitAfterFirstPaint)
         new QuitAfterFirstPaint(&window);
     window.show();
     // Added as a drop adds them; a single folder opens the folder scan.
-    if (!launch.paths.isEmpty())
-        window.addDroppedPaths(launch.paths);
+    if (!startUp.launch.paths.isEmpty())
+        window.addDroppedPaths(startUp.launch.paths);
     return app.exec();
 }

@@ -3,19 +3,12 @@
 #include "list/PathPart.h"
 #include "list/WarningIcon.h"
 
-#include <QBrush>
-#include <QColor>
 #include <QMimeData>
 
 #include <algorithm>
 #include <numeric>
 
 namespace {
-
-const QColor kBlue(0, 0, 255);
-const QColor kTeal(0, 128, 128);
-const QColor kRed(255, 0, 0);
-const QColor kBlack(0, 0, 0);
 
 // Our own drag format: a row dragged inside the list carries nothing a drop
 // could add.
@@ -314,6 +307,16 @@ bool FileListModel::moveRowTo(int from, int to)
     return true;
 }
 
+void FileListModel::setColours(const ListColours &colours)
+{
+    if (colours == m_colours)
+        return;
+    m_colours = colours;
+    if (!m_rows.empty())
+        Q_EMIT dataChanged(index(0, 0), index(count() - 1, RenameEntry::ColumnCount - 1),
+                           {Qt::ForegroundRole});
+}
+
 void FileListModel::restorePreview()
 {
     editRows(RenameEntry::PreviewName, RenameEntry::TempName, [](RenameEntry &e, int) {
@@ -395,11 +398,12 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return {};
     case Qt::ForegroundRole:
         if (index.column() == RenameEntry::PreviewName)
-            return QBrush(kTeal);
+            return m_colours.preview();
         if (index.column() == RenameEntry::ResultText && e.outcome != RenameEntry::Outcome::None)
-            return QBrush(e.outcome == RenameEntry::Outcome::Failure ? kRed : kBlack);
+            return e.outcome == RenameEntry::Outcome::Failure ? m_colours.failure()
+                                                              : m_colours.success();
         if (e.blue)
-            return QBrush(kBlue);
+            return m_colours.folder();
         return {};
     default:
         return {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list/ListColours.h"
 #include "list/RenameEntry.h"
 
 #include <QAbstractTableModel>
@@ -143,6 +144,11 @@ public:
     // and keeps every cell and colour.
     bool moveRowTo(int from, int to);
 
+    // The text colours for the background the rows are painted on; the view
+    // that shows them says which, whenever its palette changes.
+    void setColours(const ListColours &colours);
+    const ListColours &colours() const { return m_colours; }
+
     // Every row, checked or not: preview and base name back to the name on disk.
     void restorePreview();
 
@@ -172,6 +178,7 @@ private:
 
     std::vector<RenameEntry> m_rows;
     mutable QIcon m_warningIcon;
+    ListColours m_colours;
     RowPassListener *m_passListener = nullptr;
     bool m_sortEnabled = false;
     int m_sortColumn = 0;

@@ -1,6 +1,8 @@
 #include "list/FileListView.h"
 
 #include "list/FileDrops.h"
+#include "list/FileListModel.h"
+#include "list/ListColours.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>
@@ -67,6 +69,28 @@ FileListView::FileListView(QWidget *parent) : QTreeView(parent)
     header()->setSectionsMovable(false);
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);
+}
+
+void FileListView::setModel(QAbstractItemModel *model)
+{
+    QTreeView::setModel(model);
+    updateListColours();
+}
+
+void FileListView::changeEvent(QEvent *event)
+{
+    QTreeView::changeEvent(event);
+    // A new application palette (a style, the desktop's dark mode) reaches
+    // us as a PaletteChange too, once it has changed our own palette.
+    if (event->type() == QEvent::PaletteChange)
+        updateListColours();
+}
+
+void FileListView::updateListColours()
+{
+    // The rows' colours must read on the background this view paints them on.
+    if (auto *list = qobject_cast<FileListModel *>(model()))
+        list->setColours(ListColours::forPalette(palette()));
 }
 
 bool FileListView::acceptsDrag(const QDropEvent *event) const

@@ -28,6 +28,8 @@ public:
     // restores QDrag::exec.
     void setDragRunner(DragRunner runner);
 
+    void setModel(QAbstractItemModel *model) override;
+
 Q_SIGNALS:
     // A drop landed on the list; localPaths holds the local files it carried,
     // in the file manager's order (empty for a row drag or for plain text).
@@ -46,6 +48,7 @@ Q_SIGNALS:
     void menuKeyPressed(const QPoint &globalPos);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
@@ -61,6 +64,7 @@ protected:
                      const QList<int> &roles = QList<int>()) override;
 
 private:
+    void updateListColours();
     bool acceptsDrag(const QDropEvent *event) const;
     bool isOwnRowDrag(const QDropEvent *event) const;
     // Where a menu opened from the keyboard appears: below the current row.

@@ -628,6 +628,51 @@ QString pcreMessage(int code)
     return QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), length);
 }
 
+// Why a pattern was rejected and where. The mistakes made while typing a pattern are said in
+// the program's own language; PCRE2's rarer complaints keep its English wording, which names
+// them more exactly than a loose translation would. The offset counts the code units before
+// the place where reading stopped.
+QString describeError(int code, qsizetype offset)
+{
+    const char16_t *description = nullptr;
+    switch (code) {
+    case PCRE2_ERROR_MISSING_CLOSING_PARENTHESIS:
+        description = u"缺少右括号“)”";
+        break;
+    case PCRE2_ERROR_MISSING_SQUARE_BRACKET:
+        description = u"缺少右方括号“]”";
+        break;
+    case PCRE2_ERROR_QUANTIFIER_INVALID:
+        description = u"量词前面没有可以重复的内容";
+        break;
+    case PCRE2_ERROR_CLASS_RANGE_ORDER:
+        description = u"字符类中的范围前大后小";
+        break;
+    case PCRE2_ERROR_CLASS_INVALID_RANGE:
+        description = u"字符类中的范围无效";
+        break;
+    case PCRE2_ERROR_END_BACKSLASH:
+        description = u"模式末尾的“\\”后面缺少字符";
+        break;
+    case PCRE2_ERROR_END_BACKSLASH_C:
+    case PCRE2_ERROR_UNKNOWN_ESCAPE:
+    case PCRE2_ERROR_ESCAPE_INVALID_IN_CLASS:
+        description = u"无效的转义序列";
+        break;
+    case PCRE2_ERROR_QUANTIFIER_OUT_OF_ORDER:
+        description = u"重复次数 {n,m} 中的数字前大后小";
+        break;
+    case PCRE2_ERROR_QUANTIFIER_TOO_BIG:
+        description = u"重复次数 {n,m} 中的数字太大";
+        break;
+    default:
+        return QStringLiteral("%1 at offset %2").arg(pcreMessage(code)).arg(offset);
+    }
+    const QString where = offset > 0 ? QStringLiteral("（第 %1 个字符后）").arg(offset)
+                                     : QStringLiteral("（在开头）");
+    return QString::fromUtf16(description) + where;
+}
+
 // One piece of a parsed replacement template.
 struct Piece
 {
@@ -770,9 +815,7 @@ EcmaRegex::EcmaRegex(const QString &pattern)
 {
     PatternTranslator translator(pattern);
     if (!translator.translate()) {
-        m_error = QStringLiteral("%1 at offset %2")
-                      .arg(pcreMessage(translator.errorCode()))
-                      .arg(translator.errorOffset());
+        m_error = describeError(translator.errorCode(), translator.errorOffset());
         return;
     }
 
@@ -795,9 +838,7 @@ EcmaRegex::EcmaRegex(const QString &pattern)
                                 PCRE2_SIZE(translated.size()), options, &errorCode, &errorOffset,
                                 compileContext.get()));
     if (!d->code) {
-        m_error = QStringLiteral("%1 at offset %2")
-                      .arg(pcreMessage(errorCode))
-                      .arg(translator.sourceOffset(qsizetype(errorOffset)));
+        m_error = describeError(errorCode, translator.sourceOffset(qsizetype(errorOffset)));
         return;
     }
 

@@ -30,8 +30,8 @@ public:
     EcmaRegex &operator=(const EcmaRegex &) = delete;
 
     bool isValid() const;
-    // Why the pattern was rejected (PCRE2's message and the offset in the pattern as given);
-    // "" when valid.
+    // Why the pattern was rejected and where in the pattern as given: the common mistakes in
+    // Chinese, the rest in PCRE2's words; "" when valid.
     QString errorText() const;
 
     // Replaces every match by the replacement, expanded as ECMAScript's String.prototype.replace

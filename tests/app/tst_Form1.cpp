@@ -1,6 +1,8 @@
 #include "app/Form1.h"
+#include "app/QtChinese.h"
 #include "list/FileListModel.h"
 #include "list/FileListView.h"
+#include "list/ListColours.h"
 #include "list/ListExport.h"
 #include "support/TestSupport.h"
 #include "support/WidgetSupport.h"
@@ -14,6 +16,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -39,6 +42,12 @@ class TestForm1 : public QObject
     QString m_openLog;
     QString m_export; // beside the program
     std::unique_ptr<Form1> m_window;
+
+    // The text colour the list gives a cell.
+    QColor foreground(int row, int column) const
+    {
+        return list()->model()->index(row, column).data(Qt::ForegroundRole).value<QBrush>().color();
+    }
 
     template <typename T> T *child(const char *name) const
     {
@@ -362,6 +371,83 @@ private Q_SLOTS:
         auto *name = namedChild<QLineEdit>(m_window.get(), QStringLiteral("Text1"));
         QVERIFY(name->isVisible());
         QCOMPARE(name->selectedText(), QStringLiteral("later"));
+    }
+
+    void rowColoursStayReadableOnADarkPalette()
+    {
+        dropFiles({"photos/", "a.txt"}); // the folder comes first, blue
+        m_window->model().setOutcome(0, QStringLiteral("失败"), RenameEntry::Outcome::Failure);
+        m_window->model().setOutcome(1, QStringLiteral("√成功"), RenameEntry::Outcome::Success);
+        const QList<QPair<int, int>> cells = {{0, RenameEntry::OriginalName},
+                                              {0, RenameEntry::PreviewName},
+                                              {0, RenameEntry::ResultText},
+                                              {1, RenameEntry::ResultText}};
+        const QList<QColor> light = {QColor(0, 0, 255), QColor(0, 128, 128), QColor(255, 0, 0),
+                                     QColor(0, 0, 0)};
+        const auto colours = [&] {
+            QList<QColor> shown;
+            for (const auto &[row, column] : cells)
+                shown.push_back(foreground(row, column));
+            return shown;
+        };
+        QCOMPARE(colours(), light);
+
+        // Fusion's dark colours, for the whole application and then for the
+        // list alone: each colour reads on the Base the list really paints.
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(53, 53, 53));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::Base, QColor(42, 42, 42));
+        dark.setColor(QPalette::Text, Qt::white);
+        dark.setColor(QPalette::Button, QColor(53, 53, 53));
+        dark.setColor(QPalette::ButtonText, Qt::white);
+        const QPalette before = QApplication::palette();
+        QPalette darkList = list()->palette();
+        darkList.setColor(QPalette::Base, QColor(30, 30, 46));
+        darkList.setColor(QPalette::Text, QColor(205, 214, 244));
+        for (const bool wholeApplication : {true, false}) {
+            if (wholeApplication)
+                QApplication::setPalette(dark);
+            else
+                list()->setPalette(darkList);
+            // The application's palette reaches its widgets through the event loop.
+            const QColor base = (wholeApplication ? dark : darkList).color(QPalette::Base);
+            QTRY_COMPARE(list()->palette().color(QPalette::Active, QPalette::Base), base);
+            const QList<QColor> shown = colours();
+            for (qsizetype i = 0; i < shown.size(); ++i) {
+                QVERIFY2(contrastRatio(shown[i], base) >= 4.5,
+                         qPrintable(QStringLiteral("%1 on %2: %3:1")
+                                        .arg(shown[i].name(), base.name())
+                                        .arg(contrastRatio(shown[i], base))));
+                if (i < 3) // black has no hue to keep
+                    QCOMPARE(shown[i].hslHue(), light[i].hslHue());
+            }
+            QApplication::setPalette(before);
+        }
+        list()->setPalette(QPalette());
+        QTRY_COMPARE(colours(), light);
+    }
+
+    void qtsOwnTextsAreChinese()
+    {
+        const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (!QFile::exists(folder + QStringLiteral("/qtbase_zh_CN.qm")))
+            QSKIP(qPrintable(QStringLiteral("qt6-translations-l10n is not installed: no "
+                                            "qtbase_zh_CN.qm in ") +
+                             folder));
+        QVERIFY(installQtChinese(*qApp));
+
+        QStringList buttons;
+        answerNextMessageBox(nullptr, 3000, &buttons);
+        child<QAction>("说明")->trigger();
+        QCOMPARE(buttons, QStringList{QStringLiteral("确定")});
+
+        const std::unique_ptr<QMenu> menu(
+            child<QLineEdit>("beforeText")->createStandardContextMenu());
+        QStringList actions;
+        for (const QAction *action : menu->actions())
+            actions.push_back(action->text().section(u'\t', 0, 0)); // without the shortcut
+        QVERIFY2(actions.contains(QStringLiteral("复制(&C)")), qPrintable(actions.join(u'|')));
     }
 };
 

@@ -90,3 +90,29 @@ TEST(EcmaRegex, AReplacementStopsAtThePreviewLimit)
     EXPECT_EQ(capped.size(), rules::kMaxPreviewLength);
     EXPECT_EQ(capped, whole.left(rules::kMaxPreviewLength));
 }
+
+TEST(EcmaRegex, CommonMistakesAreToldInChineseWithTheirPlace)
+{
+    // Pattern, then what follows "正则命令格式错误". The place counts UTF-16 code units: where
+    // reading stopped, or where the class or repeat count at fault begins.
+    const std::pair<const char16_t *, const char16_t *> cases[] = {
+        {u"(abc", u"缺少右括号“)”（第 4 个字符后）"},
+        {u"名字(", u"缺少右括号“)”（第 3 个字符后）"},
+        {u"\U0001F600(", u"缺少右括号“)”（第 3 个字符后）"},
+        {u"ab[cd", u"缺少右方括号“]”（第 2 个字符后）"},
+        {u"*a", u"量词前面没有可以重复的内容（在开头）"},
+        {u"a+*", u"量词前面没有可以重复的内容（第 2 个字符后）"},
+        {u"x[z-a]", u"字符类中的范围前大后小（第 1 个字符后）"},
+        {u"ab\\", u"模式末尾的“\\”后面缺少字符（第 2 个字符后）"},
+        {u"a{3,1}", u"重复次数 {n,m} 中的数字前大后小（第 1 个字符后）"},
+        {u"a{70000}", u"重复次数 {n,m} 中的数字太大（第 1 个字符后）"},
+        // The rarer ones keep PCRE2's own words.
+        {u"a)", u"unmatched closing parenthesis at offset 1"},
+    };
+    for (const auto &[pattern, expected] : cases) {
+        const EcmaRegex regex(QString::fromUtf16(pattern));
+        EXPECT_FALSE(regex.isValid()) << qPrintable(QString::fromUtf16(pattern));
+        EXPECT_EQ(regex.errorText().toStdString(), QString::fromUtf16(expected).toStdString())
+            << qPrintable(QString::fromUtf16(pattern));
+    }
+}

@@ -3,6 +3,7 @@
 #include "list/FileListModel.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -44,18 +45,25 @@ inline Qt::DropAction dropOn(QWidget *target, const QStringList &paths,
     return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
-// Answers the next modal message box: records its text and closes it.
-// Call before the action that opens the box.
-inline void answerNextMessageBox(QString *text, int timeoutMs = 3000)
+// Answers the next modal message box: records its text (and, when asked,
+// the captions of its buttons) and closes it. Call before the action that
+// opens the box.
+inline void answerNextMessageBox(QString *text, int timeoutMs = 3000,
+                                 QStringList *buttonTexts = nullptr)
 {
     auto *timer = new QTimer(qApp);
     auto *elapsed = new int(0);
     timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, text, elapsed, timeoutMs] {
+    QObject::connect(timer, &QTimer::timeout, [timer, text, elapsed, timeoutMs, buttonTexts] {
         *elapsed += 20;
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             if (text)
                 *text = box->text();
+            if (buttonTexts) {
+                const QList<QAbstractButton *> buttons = box->buttons();
+                for (const QAbstractButton *button : buttons)
+                    buttonTexts->push_back(button->text());
+            }
             box->accept();
         } else if (*elapsed < timeoutMs) {
             return;
