@@ -23,8 +23,9 @@ bool isSystemFolder(const QString &folder)
     // link elsewhere may lead into the system's folders as well.
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     const QString real = canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
-    const QString top = real.section(QLatin1Char('/'), 1, 1);
-    return top == QLatin1String("usr") || top == QLatin1String("opt") ||
-           top == QLatin1String("bin") || top == QLatin1String("sbin") ||
-           top.startsWith(QLatin1String("lib"));
+    static const QStringList systemTops = {QStringLiteral("usr"),   QStringLiteral("opt"),
+                                           QStringLiteral("bin"),   QStringLiteral("sbin"),
+                                           QStringLiteral("lib"),   QStringLiteral("lib32"),
+                                           QStringLiteral("lib64"), QStringLiteral("libx32")};
+    return systemTops.contains(real.section(QLatin1Char('/'), 1, 1));
 }
