@@ -83,7 +83,7 @@ public:
     explicit RenameWindow(const QStringList &paths)
     {
         m_shown.window().addDroppedPaths(paths);
-        m_shown.model().editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
+        m_shown.model().store().editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
                                  [](RenameEntry &e, int) {
                                      e.previewName = QLatin1Char('g') + e.originalName.mid(1);
                                      return true;
@@ -238,7 +238,7 @@ void BM_ScanIntoList(benchmark::State &state)
         start->click();
         shown.paint();
         state.SetIterationTime(watch.seconds());
-        if (shown.model().count() != count)
+        if (shown.model().store().count() != count)
             state.SkipWithError("the scan missed files");
         // The dialog closed itself; let it go before the next round.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -36,7 +36,7 @@ void BM_DropPaths(benchmark::State &state)
         shown.window().addDroppedPaths(paths);
         shown.paint();
         state.SetIterationTime(watch.seconds());
-        if (shown.model().count() != paths.size())
+        if (shown.model().store().count() != paths.size())
             state.SkipWithError("not every path became a row");
     }
 }
@@ -85,7 +85,7 @@ void removeHalf(benchmark::State &state, bool scattered)
         remove->trigger();
         shown.paint();
         state.SetIterationTime(watch.seconds());
-        if (shown.model().count() != count - count / 2)
+        if (shown.model().store().count() != count - count / 2)
             state.SkipWithError("the wrong number of rows was removed");
     }
 }
@@ -104,7 +104,7 @@ void BM_RemoveHalfBlock(benchmark::State &state)
 // starts another program.
 void BM_ExportList(benchmark::State &state)
 {
-    FileListModel model;
+    RowStore model;
     model.appendPaths(benchsupport::madeUpPaths(static_cast<int>(state.range(0))));
     const QTemporaryDir dir;
     for (auto _ : state) {

@@ -15,7 +15,7 @@ using benchsupport::Stopwatch;
 
 void planOver(benchmark::State &state, const QStringList &paths)
 {
-    FileListModel model;
+    RowStore model;
     model.appendPaths(paths);
     // Previews as a rule leaves them: new names, none taken.
     model.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName, [](RenameEntry &e, int) {

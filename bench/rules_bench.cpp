@@ -83,7 +83,7 @@ const std::vector<RuleCase> &ruleCases()
 }
 
 // What the first row would be renamed to.
-QString shownName(const FileListModel &model)
+QString shownName(const RowStore &model)
 {
     return model.entry(0).previewName + model.entry(0).extension;
 }
@@ -93,7 +93,7 @@ QString shownName(const FileListModel &model)
 // change runs the rule once.
 void rulePass(benchmark::State &state, const RuleCase &rule, const QStringList &paths)
 {
-    FileListModel model;
+    RowStore model;
     model.appendPaths(paths);
     QString marker;
     RuleBand band(model, marker);
@@ -118,7 +118,7 @@ void rulePass(benchmark::State &state, const RuleCase &rule, const QStringList &
 // option runs one pass.
 void caseRulePass(benchmark::State &state, const char *upperName, const char *lowerName)
 {
-    FileListModel model;
+    RowStore model;
     model.appendPaths(benchsupport::madeUpPaths(static_cast<int>(state.range(0))));
     QString marker;
     RuleBand band(model, marker);

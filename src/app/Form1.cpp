@@ -4,7 +4,7 @@
 #include "app/Accessibility.h"
 #include "app/AppIcon.h"
 #include "app/Shell.h"
-#include "app/Twips.h"
+#include "shared/Twips.h"
 #include "list/FileDrops.h"
 #include "list/FileListModel.h"
 #include "list/FileListView.h"
@@ -57,7 +57,8 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(kTitle);
     setWindowIcon(pencilIcon());
     m_model = new FileListModel(this);
-    m_livePlan = new LivePlan(*m_model, this);
+    m_rows = &m_model->store();
+    m_livePlan = new LivePlan(*m_rows, this);
     createMenus();
     createCentralArea();
 
@@ -147,7 +148,7 @@ void Form1::createCentralArea()
     auto *central = new QWidget(this);
     setCentralWidget(central);
 
-    m_rules = new RuleBand(*m_model, m_ruleMarker, central);
+    m_rules = new RuleBand(*m_rows, m_ruleMarker, central);
     connect(m_rules, &RuleBand::messageChanged, this, &Form1::setMessage);
     connect(m_rules, &RuleBand::existingRulesRequested, this, &Form1::showExistingRules);
 
@@ -177,7 +178,7 @@ void Form1::createCentralArea()
     connect(m_list, &FileListView::rowDragFinished, this, &Form1::onRowDragFinished);
     m_list->addAction(m_removeAction);
     const auto showListMenu = [this](const QPoint &globalPos) {
-        if (m_model->count() >= 1)
+        if (m_rows->count() >= 1)
             m_listMenu->popup(globalPos);
     };
     connect(m_list, &FileListView::rightButtonPressed, this, showListMenu);
@@ -272,7 +273,7 @@ void Form1::setMessage(const QString &text)
 
 void Form1::showRowCount()
 {
-    m_countLabel->setText(QString::number(m_model->count()) + QStringLiteral("个文件"));
+    m_countLabel->setText(QString::number(m_rows->count()) + QStringLiteral("个文件"));
 }
 
 void Form1::hideHint()
@@ -295,12 +296,12 @@ void Form1::addDroppedPaths(const QStringList &dropped)
     if (accepted.hadDuplicates)
         setMessage(kAlreadyAdded);
     if (!accepted.newPaths.isEmpty()) {
-        if (m_model->count() == 0)
+        if (m_rows->count() == 0)
             m_ruleMarker.clear();
         // Planned once, when the new rows are in their places.
         const LivePlan::Pause pause(*m_livePlan);
-        m_model->appendPaths(accepted.newPaths);
-        m_model->setSort(RenameEntry::SortKey, m_model->sortOrder());
+        m_rows->appendPaths(accepted.newPaths);
+        m_rows->setSort(RenameEntry::SortKey, m_rows->sortOrder());
         hideHint();
     }
     showRowCount();
@@ -312,8 +313,8 @@ void Form1::onFolderScanned(const QStringList &paths)
     m_ruleMarker.clear();
     {
         const LivePlan::Pause pause(*m_livePlan);
-        m_model->appendPaths(paths);
-        m_model->setSort(RenameEntry::SortKey, m_model->sortOrder());
+        m_rows->appendPaths(paths);
+        m_rows->setSort(RenameEntry::SortKey, m_rows->sortOrder());
     }
     showRowCount();
     hideHint();
@@ -325,7 +326,7 @@ void Form1::onFolderScanned(const QStringList &paths)
 
 void Form1::startRenaming()
 {
-    if (m_model->count() == 0) {
+    if (m_rows->count() == 0) {
         setMessage(QStringLiteral("还未添加文件"));
         return;
     }
@@ -343,7 +344,7 @@ void Form1::undoLastRenaming()
     // The access key must do nothing while the item is hidden.
     if (!m_undoAction->isVisible())
         return;
-    if (m_model->count() == 0) {
+    if (m_rows->count() == 0) {
         setMessage(QStringLiteral("还未添加文件"));
         return;
     }
@@ -354,13 +355,13 @@ void Form1::undoLastRenaming()
 
 void Form1::selectAll()
 {
-    if (m_model->count() > 0)
+    if (m_rows->count() > 0)
         m_list->selectAll();
 }
 
 void Form1::selectNone()
 {
-    if (m_model->count() > 0)
+    if (m_rows->count() > 0)
         m_list->clearSelection();
 }
 
@@ -382,19 +383,19 @@ void Form1::removeSelected()
                 rows.push_back(row);
         }
     }
-    m_model->removeRowsAt(std::move(rows));
+    m_rows->removeRowsAt(std::move(rows));
 }
 
 void Form1::restorePreview()
 {
-    m_model->restorePreview();
+    m_rows->restorePreview();
 }
 
 void Form1::exportList()
 {
-    if (m_model->count() == 0)
+    if (m_rows->count() == 0)
         return;
-    const ExportResult result = exportNames(*m_model, QCoreApplication::applicationDirPath());
+    const ExportResult result = exportNames(*m_rows, QCoreApplication::applicationDirPath());
     if (!result.written) {
         QMessageBox::information(
             this, kMessageTitle,
@@ -409,7 +410,7 @@ void Form1::exportList()
 void Form1::clearAll()
 {
     m_pathIndex.clear();
-    m_model->clear();
+    m_rows->clear();
     setMessage(QString());
 }
 
@@ -447,13 +448,13 @@ void Form1::showFolderScan(const QString &presetPath)
 
 void Form1::showExistingRules()
 {
-    if (m_model->count() < 1) {
+    if (m_rows->count() < 1) {
         QMessageBox::information(this, kMessageTitle,
                                  QStringLiteral("还未添加要命名的文件到列表中"));
         return;
     }
     if (!m_existingRules)
-        m_existingRules = new ExistingRulesDialog(*m_model, this);
+        m_existingRules = new ExistingRulesDialog(*m_rows, this);
     m_existingRules->show();
     m_existingRules->raise();
     m_existingRules->activateWindow();
@@ -472,13 +473,13 @@ void Form1::onListClicked()
 {
     if (m_messageLabel->text() == kAlreadyAdded)
         setMessage(QString());
-    if (m_model->count() >= 1)
+    if (m_rows->count() >= 1)
         hideHint();
 }
 
 void Form1::onListDoubleClicked()
 {
-    if (m_model->count() < 1) {
+    if (m_rows->count() < 1) {
         showFolderScan();
         return;
     }
@@ -494,8 +495,8 @@ void Form1::onHeaderClicked(int section)
 {
     // One direction for the whole list, flipped by every header click.
     const Qt::SortOrder order =
-        m_model->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    m_model->setSort(section, order);
+        m_rows->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_rows->setSort(section, order);
     m_list->header()->setSortIndicatorShown(true);
     m_list->header()->setSortIndicator(section, order);
 }
@@ -503,7 +504,7 @@ void Form1::onHeaderClicked(int section)
 void Form1::onLeftButtonMoved()
 {
     const QModelIndex current = m_list->currentIndex();
-    if (m_model->count() < 1 || !current.isValid())
+    if (m_rows->count() < 1 || !current.isValid())
         return;
     m_dragArmed = true;
     m_dragFromIndex = current.row();
@@ -511,13 +512,13 @@ void Form1::onLeftButtonMoved()
 
 void Form1::onRowDragMoved(const QPoint &pos)
 {
-    if (!m_dragArmed || m_model->count() < 1)
+    if (!m_dragArmed || m_rows->count() < 1)
         return;
     setMessage(QStringLiteral("按住不放可以手动拖动排序.如果拖到列表外面，可删除选定的记录"));
     const QRect first = m_list->visualRect(m_model->index(0, 0));
     int y = pos.y();
     y = std::max(y, first.top());
-    y = std::min(y, first.top() + first.height() * m_model->count() - 1);
+    y = std::min(y, first.top() + first.height() * m_rows->count() - 1);
 
     const QModelIndex current = m_list->currentIndex();
     if (!current.isValid())
@@ -530,9 +531,9 @@ void Form1::onRowDragMoved(const QPoint &pos)
         const int t = target.row();
         // The row walks one place per event toward the row under the pointer.
         if (t < s)
-            m_model->moveRowTo(s, s - 1);
+            m_rows->moveRowTo(s, s - 1);
         else if (t > s)
-            m_model->moveRowTo(s, s + 1);
+            m_rows->moveRowTo(s, s + 1);
     }
     const QModelIndex under = m_list->indexAt(QPoint(first.left() + 1, y));
     if (under.isValid())

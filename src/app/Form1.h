@@ -8,6 +8,7 @@
 class AboutDialog;
 class ExistingRulesDialog;
 class FileListModel;
+class RowStore;
 class FolderScanDialog;
 class LivePlan;
 class SingleRenameDialog;
@@ -73,6 +74,7 @@ private:
     void hideHint();
 
     FileListModel *m_model = nullptr;
+    RowStore *m_rows = nullptr; // the model's rows
     LivePlan *m_livePlan = nullptr;
     FileListView *m_list = nullptr;
     RuleBand *m_rules = nullptr;

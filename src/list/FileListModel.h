@@ -1,33 +1,16 @@
 #pragma once
 
 #include "list/ListColours.h"
-#include "list/RenameEntry.h"
+#include "list/RowStore.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QStringList>
 
-#include <algorithm>
-#include <vector>
-
-// Sees a pass of editRows over every row, a block of rows at a time, while
-// the rows just edited are still in the processor's cache.
-class RowPassListener
-{
-public:
-    virtual ~RowPassListener() = default;
-    // A pass that may edit the columns [firstColumn, lastColumn] begins.
-    virtual void passStarted(int firstColumn, int lastColumn) = 0;
-    // The rows [first, last] are as the pass leaves them.
-    virtual void rowsPassed(int first, int last) = 0;
-    // The pass is over; `changed` tells whether it changed any row, in which
-    // case dataChanged follows.
-    virtual void passFinished(bool changed) = 0;
-};
-
-// The one store of the rows to rename. Display position = index in the
-// vector: ordering by a column reorders the rows themselves, so there is no
-// proxy model between the view and the rows.
+// The rows of the store as the list shows them: eight columns of text, the
+// check box, the colours and the plan's warning marks. The store is the one
+// place the rows live; this adds nothing to them but how they look, so there
+// is no proxy model between the view and the rows.
 class FileListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -35,126 +18,13 @@ class FileListModel : public QAbstractTableModel
 public:
     explicit FileListModel(QObject *parent = nullptr);
 
-    // Builds a row from a full path exactly as a drop or a folder scan does;
-    // it shares the extension of `extensionBefore` when that is the same.
-    static RenameEntry entryFromPath(const QString &path, const QString *extensionBefore = nullptr);
-
-    int count() const { return static_cast<int>(m_rows.size()); }
-    const RenameEntry &entry(int row) const { return m_rows[static_cast<size_t>(row)]; }
-    const std::vector<RenameEntry> &entries() const { return m_rows; }
-
-    void setCell(int row, int column, const QString &text);
-    void setChecked(int row, bool checked);
-    void setOutcome(int row, const QString &resultText, RenameEntry::Outcome outcome);
-
-    // Edits many rows at once and tells the view with one dataChanged over
-    // the rows fn touched and the columns [firstColumn, lastColumn].
-    // fn(RenameEntry &, int row) returns true when it changed the row.
-    template <typename Fn> void editRows(int firstColumn, int lastColumn, Fn &&fn)
-    {
-        constexpr int kBlock = 512;
-        if (m_passListener)
-            m_passListener->passStarted(firstColumn, lastColumn);
-        int first = -1;
-        int last = -1;
-        for (int row = 0; row < count(); ++row) {
-            if (fn(m_rows[static_cast<size_t>(row)], row)) {
-                if (first < 0)
-                    first = row;
-                last = row;
-            }
-            if (m_passListener && (row % kBlock == kBlock - 1 || row == count() - 1))
-                m_passListener->rowsPassed(row - row % kBlock, row);
-        }
-        if (m_passListener)
-            m_passListener->passFinished(first >= 0);
-        if (first >= 0)
-            Q_EMIT dataChanged(index(first, firstColumn), index(last, lastColumn));
-    }
-
-    // At most one listener; nullptr for none.
-    void setPassListener(RowPassListener *listener) { m_passListener = listener; }
-
-    // Writes what a row holds besides its cells (where its entry is on disk,
-    // the plan's mark) without telling the view: fn(RenameEntry &, int row).
-    template <typename Fn> void updateRowState(int first, int last, Fn &&fn)
-    {
-        for (int row = std::max(first, 0); row <= last && row < count(); ++row)
-            fn(m_rows[static_cast<size_t>(row)], row);
-    }
-
-    // The plan marks of rows [first, last] changed: the preview cells there
-    // show another icon and tooltip.
-    void planMarksChanged(int first, int last);
-
-    // Gathers edits of single rows made one after another, as a rename batch
-    // makes them, and tells the view once, when it goes: one dataChanged over
-    // the rows edited and the columns [firstColumn, lastColumn]. A signal per
-    // row would cost the view about as much as the rename costs the disk.
-    class RowEdits
-    {
-    public:
-        RowEdits(FileListModel &model, int firstColumn, int lastColumn)
-            : m_model(model), m_firstColumn(firstColumn), m_lastColumn(lastColumn)
-        {}
-        ~RowEdits() { flush(); }
-        RowEdits(const RowEdits &) = delete;
-        RowEdits &operator=(const RowEdits &) = delete;
-
-        template <typename Fn> void edit(int row, Fn &&fn)
-        {
-            if (row < 0 || row >= m_model.count())
-                return;
-            fn(m_model.m_rows[static_cast<size_t>(row)]);
-            m_first = m_first < 0 ? row : std::min(m_first, row);
-            m_last = std::max(m_last, row);
-        }
-
-        // Tells the view what was edited so far.
-        void flush()
-        {
-            if (m_first >= 0 && m_last < m_model.count())
-                Q_EMIT m_model.dataChanged(m_model.index(m_first, m_firstColumn),
-                                           m_model.index(m_last, m_lastColumn));
-            m_first = m_last = -1;
-        }
-
-    private:
-        FileListModel &m_model;
-        const int m_firstColumn;
-        const int m_lastColumn;
-        int m_first = -1;
-        int m_last = -1;
-    };
-
-    // AddRowFromPath for many paths, appended in order with one insertion.
-    void appendPaths(const QStringList &paths);
-    void appendEntries(std::vector<RenameEntry> entries);
-    void removeRowsAt(std::vector<int> rows);
-    void clear();
-
-    // Orders the rows by one column's text, stably. Rows added later stay
-    // where they are put until the ordering is set again.
-    void setSort(int column, Qt::SortOrder order);
-    bool sortEnabled() const { return m_sortEnabled; }
-    int sortColumn() const { return m_sortColumn; }
-    Qt::SortOrder sortOrder() const { return m_sortOrder; }
-
-    // Moves one row from one display position to another; it becomes checked
-    // and keeps every cell and colour.
-    bool moveRowTo(int from, int to);
+    RowStore &store() { return m_store; }
+    const RowStore &store() const { return m_store; }
 
     // The text colours for the background the rows are painted on; the view
     // that shows them says which, whenever its palette changes.
     void setColours(const ListColours &colours);
     const ListColours &colours() const { return m_colours; }
-
-    // Every row, checked or not: preview and base name back to the name on disk.
-    void restorePreview();
-
-    // After a folder was renamed on disk, the rows of entries inside it point
-    // to the new place.
-    void rebaseInside(const QString &oldFolder, const QString &newFolder);
 
     // QAbstractItemModel
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -172,15 +42,10 @@ public:
     static QString columnCaption(int column);
 
 private:
-    void reserveMore(size_t rows);
+    void onReordered(const std::vector<int> &newPosition);
     QIcon warningIcon() const;
-    void repackNames();
 
-    std::vector<RenameEntry> m_rows;
+    RowStore m_store;
     mutable QIcon m_warningIcon;
     ListColours m_colours;
-    RowPassListener *m_passListener = nullptr;
-    bool m_sortEnabled = false;
-    int m_sortColumn = 0;
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -1,5 +1,6 @@
 #include "list/FileListView.h"
 
+#include "list/DropPaths.h"
 #include "list/FileDrops.h"
 #include "list/FileListModel.h"
 #include "list/ListColours.h"

@@ -1,7 +1,7 @@
 #include "list/ListExport.h"
 
-#include "app/OwnFile.h"
-#include "list/FileListModel.h"
+#include "shared/OwnFile.h"
+#include "list/RowStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,7 +18,7 @@ QString exportFolder(const QString &programFolder)
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-ExportResult exportNames(const FileListModel &model, const QString &programFolder)
+ExportResult exportNames(const RowStore &store, const QString &programFolder)
 {
     ExportResult result;
     const QString folder = exportFolder(programFolder);
@@ -34,7 +34,7 @@ ExportResult exportNames(const FileListModel &model, const QString &programFolde
     }
 
     QByteArray content;
-    for (const RenameEntry &row : model.entries()) {
+    for (const RenameEntry &row : store.entries()) {
         content += row.originalName.toUtf8();
         content += "\r\n";
     }

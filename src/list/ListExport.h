@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class FileListModel;
+class RowStore;
 
 struct ExportResult
 {
@@ -16,7 +16,7 @@ struct ExportResult
 // writable and not a system folder, else in the user's documents folder.
 // Only a regular file is ever replaced: a link, device, FIFO or folder of
 // that name makes the export fail with the reason.
-ExportResult exportNames(const FileListModel &model, const QString &programFolder);
+ExportResult exportNames(const RowStore &store, const QString &programFolder);
 
 // The folder the export goes to.
 QString exportFolder(const QString &programFolder);

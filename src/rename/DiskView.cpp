@@ -1,7 +1,7 @@
 #include "rename/DiskView.h"
 #include "list/PathPart.h"
 
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 
 #include <QFile>
 #include <QHash>
@@ -427,22 +427,22 @@ void DiskView::resolveRow(RenameEntry &row, int folder) const
     }
 }
 
-void DiskView::resolve(FileListModel &model, const std::vector<int> &rows)
+void DiskView::resolve(RowStore &store, const std::vector<int> &rows)
 {
     for (const int row : rows) {
-        model.updateRowState(row, row, [this](RenameEntry &e, int) {
+        store.updateRowState(row, row, [this](RenameEntry &e, int) {
             resolveRow(e, folderFor(folderPartOf(e.fullPath)));
         });
     }
     number();
 }
 
-void DiskView::resolve(FileListModel &model, int first, int last)
+void DiskView::resolve(RowStore &store, int first, int last)
 {
     // Rows come folder by folder: most share the folder of the row before.
     QStringView lastText;
     int lastFolder = -1;
-    model.updateRowState(first, last, [&](RenameEntry &row, int) {
+    store.updateRowState(first, last, [&](RenameEntry &row, int) {
         const QStringView text = folderPartOf(row.fullPath);
         if (lastFolder < 0 || text != lastText) {
             lastFolder = folderFor(text);
@@ -453,14 +453,14 @@ void DiskView::resolve(FileListModel &model, int first, int last)
     number();
 }
 
-bool DiskView::refresh(FileListModel &model)
+bool DiskView::refresh(RowStore &store)
 {
     // A view that has met no folder yet has rows to look up, if any.
     if (m_paths.count() == 0) {
         clear();
-        if (model.count() > 0)
-            resolve(model, 0, model.count() - 1);
-        return model.count() > 0;
+        if (store.count() > 0)
+            resolve(store, 0, store.count() - 1);
+        return store.count() > 0;
     }
     // Each spelling must still name its folder; a listed folder whose stamp
     // is the one read (and can be trusted) is current, another is read again.
@@ -500,14 +500,14 @@ bool DiskView::refresh(FileListModel &model)
         std::vector<bool> current(m_folders.size());
         for (size_t f = 0; f < m_folders.size(); ++f)
             current[f] = status[f] == Current;
-        rebuild(model, current);
+        rebuild(store, current);
         return true;
     }
     if (!anyChange)
         return false;
     // Only the rows whose entries changed, or that had none, look again.
     number();
-    model.updateRowState(0, model.count() - 1, [&](RenameEntry &row, int) {
+    store.updateRowState(0, store.count() - 1, [&](RenameEntry &row, int) {
         const DiskRef &disk = row.disk;
         if (disk.folder < 0 || changed[size_t(disk.folder)].empty())
             return;
@@ -563,7 +563,7 @@ bool DiskView::merge(int folder, FolderRead fresh, std::vector<std::vector<bool>
     return any;
 }
 
-void DiskView::rebuild(FileListModel &model, const std::vector<bool> &current)
+void DiskView::rebuild(RowStore &store, const std::vector<bool> &current)
 {
     // Start afresh, keeping the listings that are still current.
     QHash<FileId, FolderRead> reusable;
@@ -573,8 +573,8 @@ void DiskView::rebuild(FileListModel &model, const std::vector<bool> &current)
     }
     clear();
     m_reusable = std::move(reusable);
-    if (model.count() > 0)
-        resolve(model, 0, model.count() - 1);
+    if (store.count() > 0)
+        resolve(store, 0, store.count() - 1);
     m_reusable.clear();
 }
 

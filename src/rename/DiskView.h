@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-class FileListModel;
+class RowStore;
 struct RenameEntry;
 
 // The identity of a file or folder: its device and inode.
@@ -145,11 +145,11 @@ public:
     int folderFor(QStringView path);
 
     // Looks up the rows [first, last], reading the folders met for the first time.
-    void resolve(FileListModel &model, int first, int last);
-    void resolve(FileListModel &model, const std::vector<int> &rows);
+    void resolve(RowStore &store, int first, int last);
+    void resolve(RowStore &store, const std::vector<int> &rows);
     // Reads again every folder whose stamp changed or cannot be trusted, and
     // looks every row up again when any did. True when anything changed.
-    bool refresh(FileListModel &model);
+    bool refresh(RowStore &store);
     // Forgets everything (the list was cleared).
     void clear();
 
@@ -163,7 +163,7 @@ public:
 private:
     int addFolder(const QString &path, FolderRead read);
     bool merge(int folder, FolderRead fresh, std::vector<std::vector<bool>> &changed);
-    void rebuild(FileListModel &model, const std::vector<bool> &current);
+    void rebuild(RowStore &store, const std::vector<bool> &current);
     int folderOf(const FolderStamp *stamp, const QString &path);
     void resolveRow(RenameEntry &row, int folder) const;
     void number();

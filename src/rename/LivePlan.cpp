@@ -1,21 +1,21 @@
 #include "rename/LivePlan.h"
 
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 
-LivePlan::LivePlan(FileListModel &model, QObject *parent) : QObject(parent), m_model(model)
+LivePlan::LivePlan(RowStore &store, QObject *parent) : QObject(parent), m_store(store)
 {
-    connect(&model, &QAbstractItemModel::rowsInserted, this, &LivePlan::onRowsInserted);
-    connect(&model, &QAbstractItemModel::dataChanged, this, &LivePlan::onDataChanged);
-    connect(&model, &QAbstractItemModel::modelReset, this, &LivePlan::onModelReset);
-    connect(&model, &QAbstractItemModel::rowsRemoved, this, &LivePlan::rowsMoved);
-    connect(&model, &QAbstractItemModel::rowsMoved, this, &LivePlan::rowsMoved);
-    connect(&model, &QAbstractItemModel::layoutChanged, this, &LivePlan::rowsMoved);
-    model.setPassListener(this);
+    connect(&store, &RowStore::rowsInserted, this, &LivePlan::onRowsInserted);
+    connect(&store, &RowStore::cellsChanged, this, &LivePlan::onCellsChanged);
+    connect(&store, &RowStore::wasReset, this, &LivePlan::onStoreReset);
+    connect(&store, &RowStore::rowsRemoved, this, &LivePlan::rowsMoved);
+    connect(&store, &RowStore::rowMoved, this, &LivePlan::rowsMoved);
+    connect(&store, &RowStore::reordered, this, &LivePlan::rowsMoved);
+    store.setPassListener(this);
 }
 
 LivePlan::~LivePlan()
 {
-    m_model.setPassListener(nullptr);
+    m_store.setPassListener(nullptr);
 }
 
 void LivePlan::passStarted(int firstColumn, int lastColumn)
@@ -48,42 +48,34 @@ LivePlan::Pause::~Pause()
         m_plan.replan();
 }
 
-void LivePlan::onRowsInserted(const QModelIndex &parent, int first, int last)
+void LivePlan::onRowsInserted(int first, int last)
 {
-    if (parent.isValid())
-        return;
     // New rows are looked up even while paused: their entries are what they
     // are when they enter the list.
-    m_disk.resolve(m_model, first, last);
+    m_disk.resolve(m_store, first, last);
     replan();
 }
 
-void LivePlan::onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
-                             const QList<int> &roles)
+void LivePlan::onCellsChanged(int, int, int firstColumn, int lastColumn, RowStore::Change change)
 {
-    // Our own marks, and colours, change nothing the plan reads.
-    const bool marksOnly =
-        !roles.isEmpty() && std::all_of(roles.begin(), roles.end(), [](int role) {
-            return role == Qt::DecorationRole || role == Qt::ToolTipRole ||
-                   role == Qt::ForegroundRole;
-        });
-    if (marksOnly)
+    // Our own marks change nothing the plan reads.
+    if (change == RowStore::Change::Marks)
         return;
     // A pass planned as it went needs no second plan.
     if (m_passPlanned) {
         m_passPlanned = false;
         return;
     }
-    const bool checkBoxes = roles.contains(Qt::CheckStateRole);
-    const bool namesOrPaths = topLeft.column() <= RenameEntry::FullPath &&
-                              bottomRight.column() >= RenameEntry::PreviewName;
+    const bool checkBoxes = change == RowStore::Change::Checks;
+    const bool namesOrPaths =
+        firstColumn <= RenameEntry::FullPath && lastColumn >= RenameEntry::PreviewName;
     if (checkBoxes || namesOrPaths)
         replan();
 }
 
-void LivePlan::onModelReset()
+void LivePlan::onStoreReset()
 {
-    if (m_model.count() == 0)
+    if (m_store.count() == 0)
         m_disk.clear();
     rowsMoved();
 }
@@ -96,18 +88,18 @@ void LivePlan::rowsMoved()
 BatchResult LivePlan::rename(const RenameFunction &renameFunction, const ProgressFunction &progress)
 {
     const Pause pause(*this);
-    return runRenameBatch(m_model, m_disk, renameFunction, progress);
+    return runRenameBatch(m_store, m_disk, renameFunction, progress);
 }
 
 BatchResult LivePlan::undo(const RenameFunction &renameFunction, const ProgressFunction &progress)
 {
     const Pause pause(*this);
-    return runUndoBatch(m_model, m_disk, renameFunction, progress);
+    return runUndoBatch(m_store, m_disk, renameFunction, progress);
 }
 
 void LivePlan::refreshDisk()
 {
-    if (m_disk.refresh(m_model))
+    if (m_disk.refresh(m_store))
         replan();
 }
 
@@ -120,14 +112,14 @@ void LivePlan::replan()
     m_missed = false;
     beginPlan();
     constexpr int kBlock = 512;
-    for (int first = 0; first < m_model.count(); first += kBlock)
-        planRows(first, std::min(first + kBlock, m_model.count()) - 1);
+    for (int first = 0; first < m_store.count(); first += kBlock)
+        planRows(first, std::min(first + kBlock, m_store.count()) - 1);
     endPlan();
 }
 
 void LivePlan::beginPlan()
 {
-    m_planner.start(m_disk, m_model.entries(), RenamePlanner::Mode::Rename);
+    m_planner.start(m_disk, m_store.entries(), RenamePlanner::Mode::Rename);
     m_firstChanged = m_lastChanged = -1;
     m_newFailures = 0;
     m_held.clear();
@@ -151,9 +143,9 @@ void LivePlan::planRows(int first, int last)
 void LivePlan::setMark(int row, const PlanMark &mark)
 {
     // The row was just read by the plan: it is still in the cache.
-    if (mark == m_model.entry(row).mark)
+    if (mark == m_store.entry(row).mark)
         return;
-    m_model.updateRowState(row, row, [&mark](RenameEntry &e, int) { e.mark = mark; });
+    m_store.updateRowState(row, row, [&mark](RenameEntry &e, int) { e.mark = mark; });
     if (m_firstChanged < 0 || row < m_firstChanged)
         m_firstChanged = row;
     m_lastChanged = std::max(m_lastChanged, row);
@@ -162,12 +154,12 @@ void LivePlan::setMark(int row, const PlanMark &mark)
 void LivePlan::endPlan()
 {
     for (const int row : m_held) {
-        PlanMark mark = m_model.entry(row).mark;
+        PlanMark mark = m_store.entry(row).mark;
         m_planner.settleHeldMark(row, mark);
         setMark(row, mark);
     }
     if (m_firstChanged >= 0)
-        m_model.planMarksChanged(m_firstChanged, m_lastChanged);
+        m_store.planMarksChanged(m_firstChanged, m_lastChanged);
     if (m_newFailures != m_failures) {
         m_failures = m_newFailures;
         Q_EMIT failuresChanged(m_failures);

@@ -4,11 +4,9 @@
 #include "rename/RenameBatch.h"
 #include "rename/RenamePlan.h"
 
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 
 #include <QObject>
-
-class FileListModel;
 
 // Keeps the list's plan marks in step with the rows: after every change of
 // previews, extensions, check boxes or rows it plans 开始更名 again over the
@@ -18,7 +16,7 @@ class LivePlan : public QObject, private RowPassListener
     Q_OBJECT
 
 public:
-    explicit LivePlan(FileListModel &model, QObject *parent = nullptr);
+    explicit LivePlan(RowStore &store, QObject *parent = nullptr);
     ~LivePlan() override;
 
     DiskView &disk() { return m_disk; }
@@ -52,10 +50,10 @@ Q_SIGNALS:
     void failuresChanged(int failures);
 
 private:
-    void onRowsInserted(const QModelIndex &parent, int first, int last);
-    void onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
-                       const QList<int> &roles);
-    void onModelReset();
+    void onRowsInserted(int first, int last);
+    void onCellsChanged(int firstRow, int lastRow, int firstColumn, int lastColumn,
+                        RowStore::Change change);
+    void onStoreReset();
     void rowsMoved();
     // A plan over every row, in blocks: started, a block after the other,
     // then the marks told to the view.
@@ -70,7 +68,7 @@ private:
     void rowsPassed(int first, int last) override;
     void passFinished(bool changed) override;
 
-    FileListModel &m_model;
+    RowStore &m_store;
     DiskView m_disk;
     RenamePlanner m_planner;
     std::vector<RowVerdict> m_verdicts; // of one block

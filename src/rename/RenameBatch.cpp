@@ -1,6 +1,6 @@
 #include "rename/RenameBatch.h"
 
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 #include "list/PathPart.h"
 #include "rename/DiskView.h"
 #include "rename/RenamePlan.h"
@@ -27,9 +27,9 @@ QStringView folderOf(QStringView path)
 class FoldersWithRows
 {
 public:
-    explicit FoldersWithRows(const FileListModel &model)
+    explicit FoldersWithRows(const RowStore &store)
     {
-        for (const RenameEntry &e : model.entries()) {
+        for (const RenameEntry &e : store.entries()) {
             addFoldersOf(e.fullPath);
             addFoldersOf(e.previousPath);
         }
@@ -163,19 +163,19 @@ struct Move
 class BatchRunner
 {
 public:
-    BatchRunner(FileListModel &model, DiskView &disk, const RenameFunction &rename,
+    BatchRunner(RowStore &store, DiskView &disk, const RenameFunction &rename,
                 const ProgressFunction &progress, int chunkRows, RenamePlanner::Mode mode)
-        : m_model(model), m_disk(disk), m_rename(rename), m_progress(progress),
+        : m_store(store), m_disk(disk), m_rename(rename), m_progress(progress),
           m_chunkRows(std::max(chunkRows, 1)), m_mode(mode),
-          m_renamesOnDisk(!rename || isRenameOnDisk(rename)), m_folders(model),
-          m_edits(model, RenameEntry::OriginalName, RenameEntry::PreviousPath),
+          m_renamesOnDisk(!rename || isRenameOnDisk(rename)), m_folders(store),
+          m_edits(store, RenameEntry::OriginalName, RenameEntry::PreviousPath),
           m_chunk(size_t(m_chunkRows))
     {}
 
     // Goes through the rows in `order`, one position each.
     BatchResult run(const std::vector<int> &order)
     {
-        m_planner.start(m_disk, m_model.entries(), m_mode,
+        m_planner.start(m_disk, m_store.entries(), m_mode,
                         m_mode == RenamePlanner::Mode::Undo ? &order : nullptr);
         const int count = int(order.size());
         m_verdicts.resize(size_t(count));
@@ -196,8 +196,8 @@ public:
         // Another row for an entry the batch moved (another spelling of its
         // folder) finds nothing at its path now, or something else.
         std::vector<int> stale;
-        for (int row = 0; row < m_model.count(); ++row) {
-            const DiskRef &disk = m_model.entry(row).disk;
+        for (int row = 0; row < m_store.count(); ++row) {
+            const DiskRef &disk = m_store.entry(row).disk;
             const qint32 mover = m_planner.moverOf(disk.folder, disk.entry);
             if (mover >= 0 && mover != row)
                 stale.push_back(row);
@@ -205,14 +205,14 @@ public:
         // The listings follow what the batch did, without a read.
         for (const Move &move : m_moves) {
             const int entry = m_disk.moveEntry(move.folder, move.entry, move.toFolder,
-                                               namePartOf(m_model.entry(move.row).fullPath));
-            m_model.updateRowState(move.row, move.row, [&](RenameEntry &e, int) {
+                                               namePartOf(m_store.entry(move.row).fullPath));
+            m_store.updateRowState(move.row, move.row, [&](RenameEntry &e, int) {
                 e.disk.folder = move.toFolder;
                 e.disk.entry = entry;
             });
         }
         m_disk.finishMoves(m_renamedFolders);
-        m_disk.resolve(m_model, stale);
+        m_disk.resolve(m_store, stale);
         return m_result;
     }
 
@@ -248,7 +248,7 @@ private:
             step.verdict = m_verdicts[size_t(position + i)];
             if (step.verdict.action != RowVerdict::Action::Rename)
                 continue;
-            const RenameEntry &e = m_model.entry(step.row);
+            const RenameEntry &e = m_store.entry(step.row);
             step.toFolder = m_planner.targetFolderOf(step.row);
             step.from = e.fullPath;
             if (m_mode == RenamePlanner::Mode::Undo) {
@@ -351,7 +351,7 @@ private:
 
     void recordSuccess(const Step &step)
     {
-        const RenameEntry &before = m_model.entry(step.row);
+        const RenameEntry &before = m_store.entry(step.row);
         const DiskRef disk = before.disk;
         const bool isFolderEntry =
             disk.entry >= 0 &&
@@ -396,7 +396,7 @@ private:
         // Rows inside a renamed folder follow it to its new place.
         if (step.mayHoldRows && (isFolderEntry || isFolder(step.to))) {
             m_edits.flush();
-            m_model.rebaseInside(step.from, step.to);
+            m_store.rebaseInside(step.from, step.to);
             m_folders.follow(step.from, step.to);
             m_renamedFolders.emplace_back(step.from, step.to);
         }
@@ -406,7 +406,7 @@ public:
     int lastProcessed() const { return m_lastProcessed; }
 
 private:
-    FileListModel &m_model;
+    RowStore &m_store;
     DiskView &m_disk;
     const RenameFunction m_rename;
     const ProgressFunction m_progress;
@@ -415,7 +415,7 @@ private:
     const bool m_renamesOnDisk;
     RenamePlanner m_planner;
     FoldersWithRows m_folders;
-    FileListModel::RowEdits m_edits;
+    RowStore::RowEdits m_edits;
     std::vector<Step> m_chunk;
     std::vector<RowVerdict> m_verdicts; // by position in the batch's order
     int m_position = 0;                 // where the chunk starts
@@ -430,43 +430,43 @@ private:
 
 } // namespace
 
-BatchResult runRenameBatch(FileListModel &model, DiskView &disk, const RenameFunction &rename,
+BatchResult runRenameBatch(RowStore &store, DiskView &disk, const RenameFunction &rename,
                            const ProgressFunction &progress, int chunkRows)
 {
-    disk.refresh(model);
-    std::vector<int> order(size_t(model.count()));
+    disk.refresh(store);
+    std::vector<int> order(size_t(store.count()));
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);
-    BatchRunner runner(model, disk, rename, progress, chunkRows, RenamePlanner::Mode::Rename);
+    BatchRunner runner(store, disk, rename, progress, chunkRows, RenamePlanner::Mode::Rename);
     BatchResult result = runner.run(order);
     // The folder of the lowest row processed, whatever its outcome.
     if (runner.lastProcessed() >= 0)
-        result.lastFolder = parentFolderOf(model.entry(runner.lastProcessed()).fullPath);
+        result.lastFolder = parentFolderOf(store.entry(runner.lastProcessed()).fullPath);
     return result;
 }
 
-BatchResult runUndoBatch(FileListModel &model, DiskView &disk, const RenameFunction &rename,
+BatchResult runUndoBatch(RowStore &store, DiskView &disk, const RenameFunction &rename,
                          const ProgressFunction &progress, int chunkRows)
 {
-    disk.refresh(model);
-    readUndoTargets(disk, model.entries());
-    const std::vector<int> order = undoOrder(disk, model.entries());
-    return BatchRunner(model, disk, rename, progress, chunkRows, RenamePlanner::Mode::Undo)
+    disk.refresh(store);
+    readUndoTargets(disk, store.entries());
+    const std::vector<int> order = undoOrder(disk, store.entries());
+    return BatchRunner(store, disk, rename, progress, chunkRows, RenamePlanner::Mode::Undo)
         .run(order);
 }
 
-BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
+BatchResult runRenameBatch(RowStore &store, const RenameFunction &rename,
                            const ProgressFunction &progress, int chunkRows)
 {
     DiskView disk;
-    return runRenameBatch(model, disk, rename, progress, chunkRows);
+    return runRenameBatch(store, disk, rename, progress, chunkRows);
 }
 
-BatchResult runUndoBatch(FileListModel &model, const RenameFunction &rename,
+BatchResult runUndoBatch(RowStore &store, const RenameFunction &rename,
                          const ProgressFunction &progress, int chunkRows)
 {
     DiskView disk;
-    return runUndoBatch(model, disk, rename, progress, chunkRows);
+    return runUndoBatch(store, disk, rename, progress, chunkRows);
 }
 
 QString summaryText(const BatchResult &result)

@@ -7,7 +7,7 @@
 #include <functional>
 
 class DiskView;
-class FileListModel;
+class RowStore;
 
 struct BatchResult
 {
@@ -36,19 +36,19 @@ constexpr int kRenameChunkRows = 256;
 // back to back, never over an existing entry; what the disk answers is what
 // the row shows, and the rows after a surprise are planned again. The view
 // follows the renames.
-BatchResult runRenameBatch(FileListModel &model, DiskView &disk, const RenameFunction &rename,
+BatchResult runRenameBatch(RowStore &store, DiskView &disk, const RenameFunction &rename,
                            const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
 
 // 撤消上一次更名: renames every checked row with a previous path back to it,
 // in undoOrder: a rename that frees a name goes before the one that needs
 // it, whatever the order of the list.
-BatchResult runUndoBatch(FileListModel &model, DiskView &disk, const RenameFunction &rename,
+BatchResult runUndoBatch(RowStore &store, DiskView &disk, const RenameFunction &rename,
                          const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
 
 // The same over a disk view of their own, for callers that keep none.
-BatchResult runRenameBatch(FileListModel &model, const RenameFunction &rename,
+BatchResult runRenameBatch(RowStore &store, const RenameFunction &rename,
                            const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
-BatchResult runUndoBatch(FileListModel &model, const RenameFunction &rename,
+BatchResult runUndoBatch(RowStore &store, const RenameFunction &rename,
                          const ProgressFunction &progress = {}, int chunkRows = kRenameChunkRows);
 
 // "重命名完成,一共N条文件 成功 S条;失败F条"

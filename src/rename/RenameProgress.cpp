@@ -1,6 +1,6 @@
 #include "rename/RenameProgress.h"
 
-#include "app/LabelProgress.h"
+#include "shared/LabelProgress.h"
 
 ProgressFunction renamingProgressIn(QLabel *status)
 {

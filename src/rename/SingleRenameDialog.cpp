@@ -44,10 +44,10 @@ SingleRenameDialog::SingleRenameDialog(FileListModel &model, QWidget *parent)
 
 void SingleRenameDialog::openFor(int row)
 {
-    if (row < 0 || row >= m_model.count())
+    if (row < 0 || row >= m_model.store().count())
         return;
     m_row = QPersistentModelIndex(m_model.index(row, RenameEntry::PreviewName));
-    const RenameEntry &e = m_model.entry(row);
+    const RenameEntry &e = m_model.store().entry(row);
     m_text->setText(e.previewName.isEmpty() ? e.originalName : e.previewName);
     m_text->selectAll();
     m_text->setFocus();
@@ -69,6 +69,6 @@ void SingleRenameDialog::acceptName()
 {
     const QString name = m_text->text();
     if (!name.isEmpty() && m_row.isValid())
-        m_model.setCell(m_row.row(), RenameEntry::PreviewName, name);
+        m_model.store().setCell(m_row.row(), RenameEntry::PreviewName, name);
     accept();
 }

@@ -1,6 +1,6 @@
 #include "rules/ExistingRulesDialog.h"
 
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 #include "rules/ListImport.h"
 
 #include <QEvent>
@@ -25,8 +25,8 @@ QPushButton *makeButton(const QString &objectName, const QString &caption, QWidg
 
 } // namespace
 
-ExistingRulesDialog::ExistingRulesDialog(FileListModel &model, QWidget *parent)
-    : QDialog(parent), m_model(model)
+ExistingRulesDialog::ExistingRulesDialog(RowStore &rows, QWidget *parent)
+    : QDialog(parent), m_rows(rows)
 {
     setObjectName(QStringLiteral("列表"));
     setWindowTitle(QStringLiteral("根据已有规则命名"));
@@ -110,7 +110,7 @@ bool ExistingRulesDialog::eventFilter(QObject *watched, QEvent *event)
 
 void ExistingRulesDialog::fillWithOriginalNames()
 {
-    m_text->setPlainText(rules::originalNamesText(m_model));
+    m_text->setPlainText(rules::originalNamesText(m_rows));
 }
 
 void ExistingRulesDialog::importIntoList()
@@ -120,8 +120,8 @@ void ExistingRulesDialog::importIntoList()
         QMessageBox::information(this, QString(), QStringLiteral("文本框中还未添加要命名的内容"));
         return;
     }
-    const bool done = text.contains(QLatin1Char('\t')) ? rules::applyTwoColumns(m_model, text)
-                                                       : rules::applyOneColumn(m_model, text);
+    const bool done = text.contains(QLatin1Char('\t')) ? rules::applyTwoColumns(m_rows, text)
+                                                       : rules::applyOneColumn(m_rows, text);
     if (done)
         close();
 }

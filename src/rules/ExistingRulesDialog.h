@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class FileListModel;
+class RowStore;
 class QPlainTextEdit;
 
 // "根据已有规则命名": the user pastes a one- or two-column list of names
@@ -13,7 +13,7 @@ class ExistingRulesDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit ExistingRulesDialog(FileListModel &model, QWidget *parent = nullptr);
+    explicit ExistingRulesDialog(RowStore &rows, QWidget *parent = nullptr);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -25,6 +25,6 @@ private:
     void fillWithOriginalNames();
     void importIntoList();
 
-    FileListModel &m_model;
+    RowStore &m_rows;
     QPlainTextEdit *m_text = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "rules/ListImport.h"
 
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 #include "rules/PreviewLimit.h"
 
 #include <QStringTokenizer>
@@ -52,12 +52,12 @@ QHash<QString, QString> parseTwoColumns(const QString &text)
     return table;
 }
 
-bool applyTwoColumns(FileListModel &model, const QString &text)
+bool applyTwoColumns(RowStore &store, const QString &text)
 {
     const QHash<QString, QString> table = parseTwoColumns(text);
     if (table.isEmpty())
         return false;
-    model.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
+    store.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
                    [&table](RenameEntry &e, int) {
                        const auto it = table.constFind(e.originalName);
                        if (it == table.constEnd() || e.previewName == *it)
@@ -68,13 +68,13 @@ bool applyTwoColumns(FileListModel &model, const QString &text)
     return true;
 }
 
-bool applyOneColumn(FileListModel &model, const QString &text)
+bool applyOneColumn(RowStore &store, const QString &text)
 {
     if (text.isEmpty())
         return false;
     auto lines = linesOf(text);
     auto line = lines.begin();
-    model.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName, [&](RenameEntry &e, int) {
+    store.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName, [&](RenameEntry &e, int) {
         if (line == lines.end())
             return false;
         const QString name = cleanNewName(*line++);
@@ -86,11 +86,11 @@ bool applyOneColumn(FileListModel &model, const QString &text)
     return true;
 }
 
-QString originalNamesText(const FileListModel &model)
+QString originalNamesText(const RowStore &store)
 {
     QStringList names;
-    names.reserve(model.count());
-    for (const RenameEntry &e : model.entries())
+    names.reserve(store.count());
+    for (const RenameEntry &e : store.entries())
         names.append(e.originalName);
     return names.join(QStringLiteral("\r\n"));
 }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class FileListModel;
+class RowStore;
 
 // Naming from a list the user already has, e.g. copied out of a spreadsheet:
 // either two columns (old name TAB new name, in any order) or one column of
@@ -28,14 +28,14 @@ QHash<QString, QString> parseTwoColumns(const QString &text);
 
 // Give every row whose original name is an old name of the table the new
 // name. Returns false when the table is empty: nothing was applied.
-bool applyTwoColumns(FileListModel &model, const QString &text);
+bool applyTwoColumns(RowStore &store, const QString &text);
 
 // The k-th line, cleaned, becomes the preview of the k-th row; extra lines
 // are ignored, extra rows keep their preview. Returns false only for an
 // empty text; an empty list counts as done.
-bool applyOneColumn(FileListModel &model, const QString &text);
+bool applyOneColumn(RowStore &store, const QString &text);
 
 // The original name of every row, joined by CR LF (none after the last).
-QString originalNamesText(const FileListModel &model);
+QString originalNamesText(const RowStore &store);
 
 } // namespace rules

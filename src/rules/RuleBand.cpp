@@ -1,8 +1,8 @@
 #include "rules/RuleBand.h"
 
-#include "app/Twips.h"
+#include "shared/Twips.h"
 #include "list/FileDrops.h"
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 #include "list/PathPart.h"
 #include "rules/EcmaRegex.h"
 #include "rules/NumberingRule.h"
@@ -135,8 +135,8 @@ QStringList numbers(int from, int to)
 
 } // namespace
 
-RuleBand::RuleBand(FileListModel &model, QString &ruleMarker, QWidget *parent)
-    : QWidget(parent), m_model(model), m_ruleMarker(ruleMarker)
+RuleBand::RuleBand(RowStore &rows, QString &ruleMarker, QWidget *parent)
+    : QWidget(parent), m_rows(rows), m_ruleMarker(ruleMarker)
 {
     const Twips twips(this);
     m_tabs = new RuleTabBar(this);
@@ -448,7 +448,7 @@ void RuleBand::runAddBeforeAfter()
 {
     const QString before = m_beforeText->text();
     const QString after = m_afterText->text();
-    runRulePass(m_model, m_ruleMarker, u'B',
+    runRulePass(m_rows, m_ruleMarker, u'B',
                 [&](const QString &base, const RenameEntry &, QString &out) {
                     rules::addBeforeAfter(base, before, after, out);
                     return true;
@@ -459,7 +459,7 @@ void RuleBand::runInsertAtPosition()
 {
     const qint32 position = ReadBoxNumber(m_addPosition->currentText());
     const QString text = m_insertText->text();
-    runRulePass(m_model, m_ruleMarker, u'A',
+    runRulePass(m_rows, m_ruleMarker, u'A',
                 [&](const QString &base, const RenameEntry &, QString &out) {
                     rules::insertAt(base, position, text, out);
                     return true;
@@ -469,7 +469,7 @@ void RuleBand::runInsertAtPosition()
 void RuleBand::runDeleteText()
 {
     const QString text = m_deleteText->text();
-    runRulePass(m_model, m_ruleMarker, u'C',
+    runRulePass(m_rows, m_ruleMarker, u'C',
                 [&](const QString &base, const RenameEntry &, QString &out) {
                     rules::deleteText(base, text, out);
                     return true;
@@ -482,7 +482,7 @@ void RuleBand::runDeleteSpan()
     const qint32 count = ReadBoxNumber(m_deleteCount->currentText());
     if (!m_deleteCheck->isChecked() || start <= 0 || count <= 0)
         return;
-    runRulePass(m_model, m_ruleMarker, u'D',
+    runRulePass(m_rows, m_ruleMarker, u'D',
                 [&](const QString &base, const RenameEntry &, QString &out) {
                     rules::deleteSpan(base, start, count, out);
                     return true;
@@ -493,7 +493,7 @@ void RuleBand::runReplaceText()
 {
     const QString find = m_findText->text();
     const QString replacement = m_replaceText->text();
-    runRulePass(m_model, m_ruleMarker, u'E',
+    runRulePass(m_rows, m_ruleMarker, u'E',
                 [&](const QString &base, const RenameEntry &, QString &out) {
                     rules::replaceText(base, find, replacement, out);
                     return true;
@@ -522,11 +522,11 @@ void RuleBand::runNumbering()
     // Only checked rows use up numbers, but counting them is needed only when
     // the whole list would not fit.
     const auto checkedRows = [this] {
-        const std::vector<RenameEntry> &rows = m_model.entries();
+        const std::vector<RenameEntry> &rows = m_rows.entries();
         return std::count_if(rows.begin(), rows.end(),
                              [](const RenameEntry &row) { return row.checked; });
     };
-    if (!numbering.fitsRows(m_model.count()) && !numbering.fitsRows(checkedRows())) {
+    if (!numbering.fitsRows(m_rows.count()) && !numbering.fitsRows(checkedRows())) {
         m_numberingOutOfRange = true;
         Q_EMIT messageChanged(QStringLiteral("序号超出范围，名称没有改动"));
         return;
@@ -536,7 +536,7 @@ void RuleBand::runNumbering()
         m_numberingOutOfRange = false;
         Q_EMIT messageChanged(QString());
     }
-    runRulePass(m_model, m_ruleMarker, u'F',
+    runRulePass(m_rows, m_ruleMarker, u'F',
                 [&](const QString &base, const RenameEntry &row, QString &out) {
                     return numbering.next(base, row.fullPath, out);
                 });
@@ -547,7 +547,7 @@ void RuleBand::runRegexReplace()
     const QString pattern = m_regexFind->currentText();
     const QString replacement = m_regexReplace->currentText();
     Q_EMIT messageChanged(QString());
-    if (pattern.isEmpty() || m_model.count() < 1)
+    if (pattern.isEmpty() || m_rows.count() < 1)
         return;
     const EcmaRegex regex(pattern);
     if (!regex.isValid()) {
@@ -561,7 +561,7 @@ void RuleBand::runRegexReplace()
     qsizetype kept = 0;
     bool outOfTime = false;
     qsizetype visited = 0;
-    runRulePass(m_model, m_ruleMarker, u'G',
+    runRulePass(m_rows, m_ruleMarker, u'G',
                 [&](const QString &base, const RenameEntry &, QString &out) {
                     if (!outOfTime && ++visited % 8 == 0)
                         outOfTime = deadline.hasExpired();
@@ -583,7 +583,7 @@ void RuleBand::runRegexReplace()
 
 void RuleBand::runNameUpper(bool upper)
 {
-    runRulePass(m_model, m_ruleMarker, upper ? u'H' : u'I',
+    runRulePass(m_rows, m_ruleMarker, upper ? u'H' : u'I',
                 [upper](const QString &base, const RenameEntry &, QString &out) {
                     if (upper)
                         rules::toUpperSimple(base, out);
@@ -595,7 +595,7 @@ void RuleBand::runNameUpper(bool upper)
 
 void RuleBand::runExtensionCase(bool upper)
 {
-    m_model.editRows(
+    m_rows.editRows(
         RenameEntry::PreviewName, RenameEntry::Extension, [upper](RenameEntry &row, int) {
             if (!row.checked)
                 return false;
@@ -612,7 +612,7 @@ void RuleBand::runWholeName()
     if (name.isEmpty())
         return;
     rules::capPreview(name);
-    m_model.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
+    m_rows.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
                      [&name](RenameEntry &row, int) {
                          if (!row.checked)
                              return false;
@@ -627,7 +627,7 @@ void RuleBand::runExtensionName()
     // One text shared by every row.
     QString dotted = extension.isEmpty() ? QString() : QLatin1Char('.') + extension;
     rules::capPreview(dotted);
-    m_model.editRows(RenameEntry::PreviewName, RenameEntry::Extension,
+    m_rows.editRows(RenameEntry::PreviewName, RenameEntry::Extension,
                      [&dotted](RenameEntry &row, int) {
                          if (!row.checked || row.extension.isEmpty())
                              return false;

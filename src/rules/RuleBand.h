@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class FileListModel;
+class RowStore;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -18,7 +18,7 @@ class RuleBand : public QWidget
     Q_OBJECT
 
 public:
-    RuleBand(FileListModel &model, QString &ruleMarker, QWidget *parent = nullptr);
+    RuleBand(RowStore &rows, QString &ruleMarker, QWidget *parent = nullptr);
 
     // Start-up: fills the drop-down lists and sets the numbering defaults.
     void initialise();
@@ -53,7 +53,7 @@ private:
     void runWholeName();
     void runExtensionName();
 
-    FileListModel &m_model;
+    RowStore &m_rows;
     QString &m_ruleMarker;
 
     RuleTabBar *m_tabs = nullptr;

@@ -1,6 +1,6 @@
 #include "rules/RulePass.h"
 
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 #include "rules/PreviewLimit.h"
 
 const QString &baseNameFor(const RenameEntry &row, const QString &marker, QChar code)
@@ -32,14 +32,14 @@ void writePreview(QString &preview, const QString &text)
 
 } // namespace
 
-void runRulePass(FileListModel &model, QString &ruleMarker, QChar code, const RowRule &rule)
+void runRulePass(RowStore &store, QString &ruleMarker, QChar code, const RowRule &rule)
 {
     const QString marker = ruleMarker;
-    if (model.count() < 1)
+    if (store.count() < 1)
         return;
     const bool sameRule = marker.size() == 1 && marker.at(0) == code;
     QString next; // one buffer for every row's new name
-    model.editRows(RenameEntry::PreviewName, RenameEntry::TempName, [&](RenameEntry &row, int) {
+    store.editRows(RenameEntry::PreviewName, RenameEntry::TempName, [&](RenameEntry &row, int) {
         if (!row.checked)
             return false;
         // The base may be the preview itself: it is kept before that changes.

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-class FileListModel;
+class RowStore;
 struct RenameEntry;
 
 // Writes one row's new preview, computed from its base name, into `out`
@@ -17,7 +17,7 @@ using RowRule = std::function<bool(const QString &base, const RenameEntry &row, 
 // rule runs again, else the name the previous rule left), writes the preview,
 // saves the base when another rule ran before, and records `code` as the last
 // rule. An empty list changes nothing, the marker included.
-void runRulePass(FileListModel &model, QString &ruleMarker, QChar code, const RowRule &rule);
+void runRulePass(RowStore &store, QString &ruleMarker, QChar code, const RowRule &rule);
 
 // The base a rule starts from for one row, given the marker read at the start
 // of the pass.

@@ -1,7 +1,7 @@
 #include "scan/FolderScanDialog.h"
 
-#include "app/LabelProgress.h"
-#include "app/OwnFile.h"
+#include "shared/LabelProgress.h"
+#include "shared/OwnFile.h"
 #include "list/PathPart.h"
 #include "scan/FolderWalk.h"
 

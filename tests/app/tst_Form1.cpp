@@ -117,7 +117,7 @@ private Q_SLOTS:
         QCOMPARE(text("gs"), QStringLiteral("4个文件"));
 
         dropFiles({"c.txt"});
-        QCOMPARE(m_window->model().count(), 4);
+        QCOMPARE(m_window->model().store().count(), 4);
         QCOMPARE(text("ts"), QStringLiteral("部分文件已添加"));
 
         // Clearing forgets the paths, so c is taken again. Selected rows in
@@ -193,7 +193,7 @@ private Q_SLOTS:
         }
         // Delete removes the selected rows from the list, not text from a box.
         QTest::keyClick(child<QLineEdit>("beforeText"), Qt::Key_Delete);
-        QCOMPARE(m_window->model().count(), 3);
+        QCOMPARE(m_window->model().store().count(), 3);
         list()->setFocus();
         list()->selectionModel()->select(list()->model()->index(0, 0),
                                          QItemSelectionModel::ClearAndSelect |
@@ -297,7 +297,7 @@ private Q_SLOTS:
     void rowDragsReorderAndOnlyAnUnacceptedReleaseRemoves()
     {
         dropFiles({"r1", "r2", "r3", "r4", "r5"});
-        m_window->model().setChecked(3, false);
+        m_window->model().store().setChecked(3, false);
 
         // A press and a short move arm reordering; files dragged in still move nothing.
         QTest::mousePress(list()->viewport(), Qt::LeftButton, {}, rowCenter(3));
@@ -324,7 +324,7 @@ private Q_SLOTS:
         });
         QCOMPARE(walk, (QList<int>{3, 2, 1, 0, 0}));
         QCOMPARE(names(), (QStringList{"r4", "r1", "r2", "r3", "r5"}));
-        QVERIFY(m_window->model().entry(0).checked);
+        QVERIFY(m_window->model().store().entry(0).checked);
 
         // Esc cancels the drag: nothing goes. Released where nothing takes
         // it: the selected rows go.
@@ -337,7 +337,7 @@ private Q_SLOTS:
                     QTest::keyClick(list(), Qt::Key_Escape);
                 return Qt::IgnoreAction;
             });
-            QCOMPARE(m_window->model().count(), escape ? 5 : 3);
+            QCOMPARE(m_window->model().store().count(), escape ? 5 : 3);
         }
         QCOMPARE(names(), (QStringList{"r4", "r2", "r5"}));
     }
@@ -357,7 +357,7 @@ private Q_SLOTS:
         QVERIFY(::close(::open(raw.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
         dropOn(list()->viewport(), {folder});
         QCOMPARE(namedChild<QLineEdit>(scan, QStringLiteral("lj"))->text(), folder);
-        QCOMPARE(m_window->model().count(), 0);
+        QCOMPARE(m_window->model().store().count(), 0);
         QTest::mouseClick(namedChild<QPushButton>(scan, QStringLiteral("Command1")),
                           Qt::LeftButton);
         QCOMPARE(names(), (QStringList{"cover", "p2", "p10"}));
@@ -366,7 +366,7 @@ private Q_SLOTS:
         QVERIFY(::unlink(raw.constData()) == 0);
 
         // A row opens the rename dialog on its preview, fully selected.
-        m_window->model().setCell(2, RenameEntry::PreviewName, QStringLiteral("later"));
+        m_window->model().store().setCell(2, RenameEntry::PreviewName, QStringLiteral("later"));
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, rowCenter(2));
         auto *name = namedChild<QLineEdit>(m_window.get(), QStringLiteral("Text1"));
         QVERIFY(name->isVisible());
@@ -376,8 +376,8 @@ private Q_SLOTS:
     void rowColoursStayReadableOnADarkPalette()
     {
         dropFiles({"photos/", "a.txt"}); // the folder comes first, blue
-        m_window->model().setOutcome(0, QStringLiteral("失败"), RenameEntry::Outcome::Failure);
-        m_window->model().setOutcome(1, QStringLiteral("√成功"), RenameEntry::Outcome::Success);
+        m_window->model().store().setOutcome(0, QStringLiteral("失败"), RenameEntry::Outcome::Failure);
+        m_window->model().store().setOutcome(1, QStringLiteral("√成功"), RenameEntry::Outcome::Success);
         const QList<QPair<int, int>> cells = {{0, RenameEntry::OriginalName},
                                               {0, RenameEntry::PreviewName},
                                               {0, RenameEntry::ResultText},

@@ -1,6 +1,6 @@
 #include "FuzzText.h"
 
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 #include "rules/ListImport.h"
 
 namespace {
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (auto it = table.cbegin(); it != table.cend(); ++it)
         FUZZ_CHECK(isClean(it.value()));
 
-    FileListModel model;
+    RowStore model;
     model.appendPaths({QStringLiteral("/f/") + rowName + QStringLiteral(".txt"),
                        QStringLiteral("/f/a.txt"), QStringLiteral("/f/b")});
     rules::applyTwoColumns(model, text);

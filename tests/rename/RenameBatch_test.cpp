@@ -3,14 +3,12 @@
 #include "rename/DiskView.h"
 #include "rename/RenamePlan.h"
 
-#include "list/FileListModel.h"
-#include "list/FileListView.h"
+#include "list/RowStore.h"
+#include "list/DropPaths.h"
 #include "support/TestSupport.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
-#include <QDropEvent>
 #include <QMap>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -60,7 +58,7 @@ protected:
     const RenameEntry &row(int i) const { return m_model.entry(i); }
 
     QTemporaryDir m_dir;
-    FileListModel m_model;
+    RowStore m_model;
 };
 
 } // namespace
@@ -256,10 +254,6 @@ TEST_F(RenameTest, AFileReplacedMeanwhileIsNeitherRenamedNorUndone)
 // file (a decoy) or none: a file with such a name is never renamed through it.
 TEST(NonUtf8, PathsThatDoNotSurviveDecodingAreNeverRenamedThroughADecoy)
 {
-    int argc = 1;
-    char program[] = "RenameBatch_test";
-    char *argv[] = {program, nullptr};
-    QApplication app(argc, argv);
     QTemporaryDir tmp;
     const QByteArray dir = QFile::encodeName(tmp.path()) + '/';
     // "a\xff" reads as the decoy's name; "\xe4\xb8" is 中 cut short.
@@ -271,23 +265,17 @@ TEST(NonUtf8, PathsThatDoNotSurviveDecodingAreNeverRenamedThroughADecoy)
     ASSERT_EQ(QFile::encodeName(QFile::decodeName(dir + kept[0])), dir + kept[2]);
 
     // A file manager's drop: every byte that is not plain ASCII percent-encoded.
-    FileListView view;
-    QStringList paths;
-    QObject::connect(&view, &FileListView::dropReceived, [&](const QStringList &p) { paths = p; });
     QByteArray uris;
     for (const QByteArray &name : {kept[0], QByteArray("plain"), kept[1], QByteArray("中 文")})
         uris += "file://" + QByteArray(dir + name).toPercentEncoding("/") + "\r\n";
     QMimeData data;
     data.setData("text/uri-list", uris);
-    QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &enter);
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &drop);
+    const QStringList paths = localPathsOf(&data);
     EXPECT_EQ(paths,
               QStringList({QFile::decodeName(dir + "plain"), QFile::decodeName(dir + "中 文")}));
 
     // Only the rows that got in are renamed: never the decoy, nor what it stands for.
-    FileListModel model;
+    RowStore model;
     model.appendPaths(paths);
     for (int row = 0; row < model.count(); ++row)
         model.setCell(row, RenameEntry::PreviewName, QStringLiteral("renamed%1").arg(row));
@@ -336,7 +324,7 @@ RenameEntry::Outcome foreseen(const RowVerdict &verdict)
     }
 }
 
-void expectForeseen(const FileListModel &model, const std::vector<RowVerdict> &verdicts)
+void expectForeseen(const RowStore &model, const std::vector<RowVerdict> &verdicts)
 {
     for (int i = 0; i < model.count(); ++i)
         EXPECT_EQ(int(model.entry(i).outcome), int(foreseen(verdicts[size_t(i)])))
@@ -344,7 +332,7 @@ void expectForeseen(const FileListModel &model, const std::vector<RowVerdict> &v
             << model.entry(i).resultText.toStdString();
 }
 
-void clearOutcomes(FileListModel &model)
+void clearOutcomes(RowStore &model)
 {
     for (int row = 0; row < model.count(); ++row)
         model.setOutcome(row, QString(), RenameEntry::Outcome::None);
@@ -378,7 +366,7 @@ void runSeed(unsigned seed)
             again << path;
     }
     std::shuffle(paths.begin(), paths.end(), random);
-    FileListModel model;
+    RowStore model;
     model.appendPaths(paths + again);
     const int chunkRows = std::array{1, 2, 5, kRenameChunkRows}[seed % 4];
     QStringList hostile = QStringLiteral("|..|.|a/b|x\ny").split(u'|');

@@ -1,6 +1,6 @@
 #include "rename/RenamePlan.h"
 
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 #include "rename/DiskView.h"
 
 #include <QMap>
@@ -147,7 +147,7 @@ protected:
 
     MemoryFolders *m_folders = nullptr;
     std::unique_ptr<DiskView> m_disk;
-    FileListModel m_model;
+    RowStore m_model;
 };
 
 } // namespace

@@ -166,7 +166,7 @@ private Q_SLOTS:
         press(Qt::Key_E);
         QCOMPARE(entriesOf(file("dir")), (QStringList{"b.txt", "c.txt"}));
         QCOMPARE(readFile(file("dir/c.txt")) + readFile(file("dir/b.txt")), QByteArray("BA"));
-        QCOMPARE(model().entry(2).outcome, RenameEntry::Outcome::Failure);
+        QCOMPARE(model().store().entry(2).outcome, RenameEntry::Outcome::Failure);
     }
 };
 

@@ -14,8 +14,9 @@ private Q_SLOTS:
     void writesTheRowItWasOpenedForAndNothingElse()
     {
         FileListModel model;
-        model.appendPaths({"/d/a/report.txt", "/d/a/photo.jpg", "/d/a/notes.md"});
-        model.setCell(1, RenameEntry::PreviewName, "holiday");
+        RowStore &rows = model.store();
+        rows.appendPaths({"/d/a/report.txt", "/d/a/photo.jpg", "/d/a/notes.md"});
+        rows.setCell(1, RenameEntry::PreviewName, "holiday");
         QPointer<SingleRenameDialog> dialog;
         QLineEdit *text = nullptr;
         const auto open = [&](int row) { // a closed dialog deletes itself
@@ -29,17 +30,17 @@ private Q_SLOTS:
             QTest::mouseClick(dialog->findChild<QPushButton *>(name), Qt::LeftButton);
         };
         const auto previews = [&] {
-            return model.entry(0).previewName + u'|' + model.entry(1).previewName;
+            return rows.entry(0).previewName + u'|' + rows.entry(1).previewName;
         };
 
         open(1);
         open(0); // opened again while open: refilled for that row, all selected
         QCOMPARE(text->selectedText(), QStringLiteral("report"));
         QTest::keyClicks(text, " new.txt "); // kept as typed
-        model.setSort(RenameEntry::OriginalName, Qt::AscendingOrder);
-        QVERIFY(model.moveRowTo(2, 1)); // notes, report, photo
+        rows.setSort(RenameEntry::OriginalName, Qt::AscendingOrder);
+        QVERIFY(rows.moveRowTo(2, 1)); // notes, report, photo
         QTest::keyClick(text, Qt::Key_Return);
-        QCOMPARE(previews() + u'|' + model.entry(2).previewName,
+        QCOMPARE(previews() + u'|' + rows.entry(2).previewName,
                  QStringLiteral("| new.txt |holiday"));
 
         // Nothing for a row removed meanwhile, a text emptied by a double
@@ -48,7 +49,7 @@ private Q_SLOTS:
             open(1);
             QTest::keyClicks(text, "x");
             if (way == 0)
-                model.removeRowsAt({1});
+                rows.removeRowsAt({1});
             if (way == 1)
                 QTest::mouseDClick(text, Qt::LeftButton);
             if (way == 2)

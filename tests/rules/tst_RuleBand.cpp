@@ -1,6 +1,6 @@
 // Drives the rules through the real band of a real main window and files dropped on its list.
 #include "app/Form1.h"
-#include "app/Twips.h"
+#include "shared/Twips.h"
 #include "list/FileListModel.h"
 #include "rules/ExistingRulesDialog.h"
 #include "rules/PreviewLimit.h"
@@ -115,8 +115,8 @@ private Q_SLOTS:
     {
         dropFiles({"keep.txt", "Move.txt"});
         type("beforeText", "b_");
-        model().setChecked(0, false);
-        const RenameEntry kept = model().entry(0);
+        model().store().setChecked(0, false);
+        const RenameEntry kept = model().store().entry(0);
         // clang-format off
         const struct { const char *tab; std::function<void()> act; char marker; } passes[] = {
             {"添加", [&] { type("AfterText", "a"); }, 'B'},
@@ -140,12 +140,12 @@ private Q_SLOTS:
         for (const auto &pass : passes) {
             clickTab(pass.tab);
             QCOMPARE(shownFrameTops(), QList<int>{Twips(m_window.get()).toPixels(480)});
-            const RenameEntry before = model().entry(1);
+            const RenameEntry before = model().store().entry(1);
             pass.act();
-            const RenameEntry &now = model().entry(1);
+            const RenameEntry &now = model().store().entry(1);
             QVERIFY(now.previewName != before.previewName || now.extension != before.extension);
             QCOMPARE(marker(), QString(pass.marker));
-            const RenameEntry &off = model().entry(0);
+            const RenameEntry &off = model().store().entry(0);
             QVERIFY(off.previewName == kept.previewName && off.tempName == kept.tempName &&
                     off.extension == kept.extension);
         }
@@ -230,7 +230,7 @@ private Q_SLOTS:
         }
         QCOMPARE(passes(changes), 0);
 
-        model().setChecked(0, false);
+        model().store().setChecked(0, false);
         click("序号check"); // padding off
         QCOMPARE(previews(), (QStringList{"p_a", "0", "1073741824"}));
         QCOMPARE(marker(), QStringLiteral("F"));
@@ -261,10 +261,10 @@ private Q_SLOTS:
         QCOMPARE(marker(), QStringLiteral("H"));
 
         click("后缀Op1");
-        QCOMPARE(model().entry(0).extension, QStringLiteral(".JPG"));
+        QCOMPARE(model().store().entry(0).extension, QStringLiteral(".JPG"));
         type("后缀Text", "png");
         click("后缀Op1");
-        QCOMPARE(model().entry(0).extension, QStringLiteral(".PNG"));
+        QCOMPARE(model().store().entry(0).extension, QStringLiteral(".PNG"));
         QCOMPARE(previews(), QStringList{"photo"});
 
         changes.clear();
@@ -284,7 +284,7 @@ private Q_SLOTS:
         QStringList paths;
         for (int i = 0; i < 3000; ++i)
             paths << m_dir->filePath(QString(60 + i % 141, u'a') + u'b' + QString::number(i));
-        model().appendPaths(paths);
+        model().store().appendPaths(paths);
         clickTab("正则表达式命名");
         retype("zzFindText", "(a+)+");
         const QStringList before = previews(); // "b0", "b1", ...
@@ -329,7 +329,7 @@ private Q_SLOTS:
         QVERIFY(shownFrameTops().isEmpty());
         QVERIFY(!m_window->findChild<ExistingRulesDialog *>());
         dropFiles({"b.txt", "a.txt", "q/a.jpg", "A.txt", "报告\u00A0终.doc", "报告 终.doc"});
-        model().setChecked(1, false); // an import names unchecked rows too
+        model().store().setChecked(1, false); // an import names unchecked rows too
         const std::pair<const char *, QStringList> cases[] = {
             // Old names match exactly and in any order, new names lose forbidden characters,
             // a later line wins, one-field lines and extra fields are ignored.
@@ -339,8 +339,8 @@ private Q_SLOTS:
             // An emptied box is refused; the fetched names come back unchanged.
             {"", columnOf(model(), RenameEntry::OriginalName)}};
         for (const auto &[pasted, expected] : cases) {
-            for (int i = 0; i < model().count(); ++i)
-                model().setCell(i, RenameEntry::PreviewName, "old");
+            for (int i = 0; i < model().store().count(); ++i)
+                model().store().setCell(i, RenameEntry::PreviewName, "old");
             clickTab("已有规则"); // chosen again, the tab opens the dialog again
             QPointer<ExistingRulesDialog> dialog = m_window->findChild<ExistingRulesDialog *>();
             auto *box = namedChild<QPlainTextEdit>(dialog, "Text1");

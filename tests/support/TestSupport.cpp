@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "list/RowStore.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +30,14 @@ QStringList entriesOf(const QString &folder)
                                                QDir::Hidden | QDir::System);
     names.sort();
     return names;
+}
+
+QStringList columnOf(const RowStore &rows, int column)
+{
+    QStringList cells;
+    for (const RenameEntry &row : rows.entries())
+        cells.push_back(row.cell(column));
+    return cells;
 }
 
 } // namespace testsupport

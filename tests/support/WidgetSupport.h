@@ -88,10 +88,7 @@ template <typename T> T *namedChild(const QObject *root, const QString &name)
 // One column of every row, top to bottom.
 inline QStringList columnOf(const FileListModel &model, int column)
 {
-    QStringList cells;
-    for (const RenameEntry &row : model.entries())
-        cells.push_back(row.cell(column));
-    return cells;
+    return columnOf(model.store(), column);
 }
 
 // Drops entries of this folder onto target as a file manager would,

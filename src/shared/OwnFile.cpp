@@ -1,4 +1,4 @@
-#include "app/OwnFile.h"
+#include "shared/OwnFile.h"
 
 #include <QDir>
 #include <QFile>

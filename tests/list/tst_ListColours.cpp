@@ -1,13 +1,20 @@
 #include "list/ListColours.h"
 
-#include <gtest/gtest.h>
-
 #include <QColor>
 #include <QPalette>
+#include <QtTest>
 
-TEST(ListColours, TheHistoricColoursOnLightBasesAndReadableTintsOnDarkOnes)
+class TestListColours : public QObject
 {
-    EXPECT_NEAR(contrastRatio(QColor(0, 0, 255), Qt::white), 8.59, 0.01); // WCAG's own figure
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theHistoricColoursOnLightBasesAndReadableTintsOnDarkOnes();
+};
+
+void TestListColours::theHistoricColoursOnLightBasesAndReadableTintsOnDarkOnes()
+{
+    QVERIFY(qAbs(contrastRatio(QColor(0, 0, 255), Qt::white) - 8.59) < 0.01); // WCAG's own figure
 
     const QColor historic[] = {QColor(0, 0, 255), QColor(0, 128, 128), QColor(255, 0, 0),
                                QColor(0, 0, 0)};
@@ -29,18 +36,21 @@ TEST(ListColours, TheHistoricColoursOnLightBasesAndReadableTintsOnDarkOnes)
         const QColor shown[] = {colours.folder().color(), colours.preview().color(),
                                 colours.failure().color(), colours.success().color()};
         for (int i = 0; i < 4; ++i) {
-            const std::string what = (shown[i].name() + QStringLiteral(" on ") + base.name() +
-                                      QStringLiteral(": %1:1").arg(contrastRatio(shown[i], base)))
-                                         .toStdString();
+            const QByteArray what = (shown[i].name() + QStringLiteral(" on ") + base.name() +
+                                     QStringLiteral(": %1:1").arg(contrastRatio(shown[i], base)))
+                                        .toUtf8();
             if (base == QColor(180, 180, 180)) {
-                EXPECT_EQ(shown[i], historic[i]) << what;
+                QVERIFY2(shown[i] == historic[i], what.constData());
                 continue;
             }
-            EXPECT_GE(contrastRatio(shown[i], base), 4.5) << what;
+            QVERIFY2(contrastRatio(shown[i], base) >= 4.5, what.constData());
             if (i < 3) { // a tint of the same hue, not white: it still tells what the row is
-                EXPECT_EQ(shown[i].hslHue(), historic[i].hslHue()) << what;
-                EXPECT_GT(shown[i].hslSaturation(), 200) << what;
+                QVERIFY2(shown[i].hslHue() == historic[i].hslHue(), what.constData());
+                QVERIFY2(shown[i].hslSaturation() > 200, what.constData());
             }
         }
     }
 }
+
+QTEST_MAIN(TestListColours)
+#include "tst_ListColours.moc"

@@ -1,6 +1,6 @@
-#include "list/FileListModel.h"
+#include "list/RowStore.h"
 #include "list/PathPart.h"
-#include "support/WidgetSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ TEST(PathPart, SplitsAtTheLastSlashAndTheLastDotOfTheName)
             EXPECT_EQ(PathPart(c[0], selector), c[selector + 1]) << c[0].toStdString() << selector;
 
     // A trailing dot stays in the extension cell: an unchanged name reassembles.
-    const RenameEntry notes = FileListModel::entryFromPath("/d/notes.");
+    const RenameEntry notes = RowStore::entryFromPath("/d/notes.");
     EXPECT_EQ(notes.originalName + "|" + notes.extension + "|" + QString::number(notes.blue),
               "notes|.|1");
 
@@ -29,13 +29,13 @@ TEST(PathPart, SplitsAtTheLastSlashAndTheLastDotOfTheName)
         EXPECT_EQ(cleanedPath(c[0]), c[1]) << c[0].toStdString();
 }
 
-TEST(FileListModel, SortIsStableAndCaseInsensitive)
+TEST(RowStore, SortIsStableAndCaseInsensitive)
 {
     // Non-ASCII folding, Deseret (cased, beyond the BMP), a lone surrogate, case-only ties.
     QStringList names =
         QString::fromUtf8("b B a Ä ä straße STRASSE Ǆ ǆ ǅ Σ ς σ İ i ı 𐐀x 𐐨").split(u' ');
     names << QString(QChar(0xD800)) << "";
-    FileListModel model;
+    RowStore model;
     for (int i = 0; i < names.size(); ++i)
         model.appendPaths({QStringLiteral("/p%1/").arg(i) + names.at(i) + ".txt"});
     for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
@@ -52,10 +52,10 @@ TEST(FileListModel, SortIsStableAndCaseInsensitive)
     }
 }
 
-TEST(FileListModel, RemovesManyScatteredRowsExactly)
+TEST(RowStore, RemovesManyScatteredRowsExactly)
 {
     // Over sixteen runs, some given twice or out of range: the one-pass compaction.
-    FileListModel model;
+    RowStore model;
     QStringList paths;
     for (int i = 0; i < 100; ++i)
         paths << QStringLiteral("/p/f%1.txt").arg(i);
