@@ -83,11 +83,11 @@ public:
     explicit RenameWindow(const QStringList &paths)
     {
         m_shown.window().addDroppedPaths(paths);
-        m_shown.model().store().editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
-                                 [](RenameEntry &e, int) {
-                                     e.previewName = QLatin1Char('g') + e.originalName.mid(1);
-                                     return true;
-                                 });
+        m_shown.model().store().editRows(
+            RenameEntry::PreviewName, RenameEntry::PreviewName, [](RenameEntry &e, int) {
+                e.previewName = QLatin1Char('g') + e.originalName.mid(1);
+                return true;
+            });
         m_shown.paint();
         m_status = m_shown.window().findChild<QLabel *>(QStringLiteral("ts"));
     }

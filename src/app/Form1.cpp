@@ -4,7 +4,6 @@
 #include "app/Accessibility.h"
 #include "app/AppIcon.h"
 #include "app/Shell.h"
-#include "shared/Twips.h"
 #include "list/FileDrops.h"
 #include "list/FileListModel.h"
 #include "list/FileListView.h"
@@ -18,6 +17,7 @@
 #include "rules/ExistingRulesDialog.h"
 #include "rules/RuleBand.h"
 #include "scan/FolderScanDialog.h"
+#include "shared/Twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -501,43 +501,29 @@ void Form1::onHeaderClicked(int section)
     m_list->header()->setSortIndicator(section, order);
 }
 
-void Form1::onLeftButtonMoved()
+void Form1::onLeftButtonMoved(int currentRow)
 {
-    const QModelIndex current = m_list->currentIndex();
-    if (m_rows->count() < 1 || !current.isValid())
+    if (m_rows->count() < 1)
         return;
     m_dragArmed = true;
-    m_dragFromIndex = current.row();
+    m_dragFromIndex = currentRow;
 }
 
-void Form1::onRowDragMoved(const QPoint &pos)
+void Form1::onRowDragMoved(int currentRow, int rowUnderPointer)
 {
     if (!m_dragArmed || m_rows->count() < 1)
         return;
     setMessage(QStringLiteral("按住不放可以手动拖动排序.如果拖到列表外面，可删除选定的记录"));
-    const QRect first = m_list->visualRect(m_model->index(0, 0));
-    int y = pos.y();
-    y = std::max(y, first.top());
-    y = std::min(y, first.top() + first.height() * m_rows->count() - 1);
-
-    const QModelIndex current = m_list->currentIndex();
-    if (!current.isValid())
+    if (rowUnderPointer < 0)
         return;
-    const int s = current.row();
-    if (s != m_dragFromIndex) {
-        const QModelIndex target = m_list->indexAt(QPoint(first.left() + 3, y));
-        if (!target.isValid())
-            return;
-        const int t = target.row();
-        // The row walks one place per event toward the row under the pointer.
-        if (t < s)
-            m_rows->moveRowTo(s, s - 1);
-        else if (t > s)
-            m_rows->moveRowTo(s, s + 1);
+    // The row walks one place per event toward the row under the pointer.
+    if (currentRow != m_dragFromIndex) {
+        if (rowUnderPointer < currentRow)
+            m_rows->moveRowTo(currentRow, currentRow - 1);
+        else if (rowUnderPointer > currentRow)
+            m_rows->moveRowTo(currentRow, currentRow + 1);
     }
-    const QModelIndex under = m_list->indexAt(QPoint(first.left() + 1, y));
-    if (under.isValid())
-        m_dragFromIndex = under.row();
+    m_dragFromIndex = rowUnderPointer;
 }
 
 void Form1::onRowDragFinished(bool nothingAccepted)

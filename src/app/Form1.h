@@ -64,8 +64,8 @@ private:
     void onListClicked();
     void onListDoubleClicked();
     void onHeaderClicked(int section);
-    void onLeftButtonMoved();
-    void onRowDragMoved(const QPoint &pos);
+    void onLeftButtonMoved(int currentRow);
+    void onRowDragMoved(int currentRow, int rowUnderPointer);
     void onRowDragFinished(bool nothingAccepted);
     void onFolderScanned(const QStringList &paths);
 

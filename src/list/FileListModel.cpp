@@ -72,8 +72,7 @@ void FileListModel::setColours(const ListColours &colours)
         return;
     m_colours = colours;
     if (m_store.count() > 0)
-        Q_EMIT dataChanged(index(0, 0),
-                           index(m_store.count() - 1, RenameEntry::ColumnCount - 1),
+        Q_EMIT dataChanged(index(0, 0), index(m_store.count() - 1, RenameEntry::ColumnCount - 1),
                            {Qt::ForegroundRole});
 }
 

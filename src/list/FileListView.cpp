@@ -124,12 +124,26 @@ void FileListView::dragEnterEvent(QDragEnterEvent *event)
     event->accept();
 }
 
+int FileListView::rowAtHeight(int y) const
+{
+    if (!model() || model()->rowCount() < 1)
+        return -1;
+    // Above the first row or below the last, the pointer still points at it:
+    // the rows' band is as high as all rows together.
+    const QRect first = visualRect(model()->index(0, 0));
+    y = std::clamp(y, first.top(), first.top() + first.height() * model()->rowCount() - 1);
+    const QModelIndex under = indexAt(QPoint(first.left() + 1, y));
+    return under.isValid() ? under.row() : -1;
+}
+
 void FileListView::dragMoveEvent(QDragMoveEvent *event)
 {
     if (isOwnRowDrag(event)) {
         event->setDropAction(Qt::MoveAction);
         event->accept();
-        Q_EMIT rowDragMoved(event->position().toPoint());
+        const QModelIndex current = currentIndex();
+        if (current.isValid())
+            Q_EMIT rowDragMoved(current.row(), rowAtHeight(event->position().toPoint().y()));
         return;
     }
     // Files from the file manager may be dropped anywhere; they never reorder.
@@ -188,8 +202,8 @@ void FileListView::mousePressEvent(QMouseEvent *event)
 
 void FileListView::mouseMoveEvent(QMouseEvent *event)
 {
-    if (event->buttons() == Qt::LeftButton)
-        Q_EMIT leftButtonMoved();
+    if (event->buttons() == Qt::LeftButton && currentIndex().isValid())
+        Q_EMIT leftButtonMoved(currentIndex().row());
     QTreeView::mouseMoveEvent(event);
 }
 

@@ -34,11 +34,13 @@ Q_SIGNALS:
     // A drop landed on the list; localPaths holds the local files it carried,
     // in the file manager's order (empty for a row drag or for plain text).
     void dropReceived(const QStringList &localPaths);
-    // A row drag moves over the list (position in viewport coordinates).
-    void rowDragMoved(const QPoint &pos);
+    // A row drag moves over the list: the current row and the row under the
+    // pointer (the first or last row beyond them; -1 for none).
+    void rowDragMoved(int currentRow, int rowUnderPointer);
     // A row drag ended; nothingAccepted when it was released where no one took it.
     void rowDragFinished(bool nothingAccepted);
-    void leftButtonMoved();
+    // The mouse moved with the left button held, the current row being currentRow.
+    void leftButtonMoved(int currentRow);
     void rightButtonPressed(const QPoint &globalPos);
     void listClicked();
     void listDoubleClicked();
@@ -66,6 +68,8 @@ protected:
 private:
     void updateListColours();
     bool acceptsDrag(const QDropEvent *event) const;
+    // The row at this height in the viewport, clamped into the rows' band.
+    int rowAtHeight(int y) const;
     bool isOwnRowDrag(const QDropEvent *event) const;
     // Where a menu opened from the keyboard appears: below the current row.
     QPoint keyboardMenuPosition() const;

@@ -326,4 +326,3 @@ void RowStore::planMarksChanged(int first, int last)
         Q_EMIT cellsChanged(first, last, RenameEntry::PreviewName, RenameEntry::PreviewName,
                             Change::Marks);
 }
-

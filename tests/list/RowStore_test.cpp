@@ -1,5 +1,5 @@
-#include "list/RowStore.h"
 #include "list/PathPart.h"
+#include "list/RowStore.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

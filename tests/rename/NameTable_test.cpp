@@ -49,8 +49,8 @@ TEST(NameTable, FindsWhatAPlainMapHoldsThroughEveryEdit)
                 for (int probe = 0; probe < 12; ++probe) {
                     const QString asked = randomName();
                     const qsizetype cut = below(int(asked.size()) + 1);
-                    const int found = table.find(NameKey(QStringView(asked).left(cut),
-                                                         QStringView(asked).mid(cut)));
+                    const int found = table.find(
+                        NameKey(QStringView(asked).left(cut), QStringView(asked).mid(cut)));
                     EXPECT_EQ(found, expected.value(asked, -1)) << asked.toStdString();
                     if (found >= 0) {
                         EXPECT_EQ(table.name(found), asked);

@@ -3,8 +3,8 @@
 #include "rename/DiskView.h"
 #include "rename/RenamePlan.h"
 
-#include "list/RowStore.h"
 #include "list/DropPaths.h"
+#include "list/RowStore.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
