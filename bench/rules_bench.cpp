@@ -155,7 +155,7 @@ void keystroke(benchmark::State &state, const RuleCase &rule)
     edit->setFocus();
     edit->end(false);
     shown.paint();
-    const QString before = shownName(shown.model());
+    const QString before = shownName(shown.model().store());
     // Letters, digits and "_" have the upper-case character's code as key.
     const int key = rule.key.toUpper().unicode();
     bool typeKey = false;
@@ -169,7 +169,7 @@ void keystroke(benchmark::State &state, const RuleCase &rule)
         QApplication::sendEvent(edit, &release);
         shown.paint();
         state.SetIterationTime(watch.seconds());
-        if (typeKey && shownName(shown.model()) == before)
+        if (typeKey && shownName(shown.model().store()) == before)
             state.SkipWithError("the keystroke left the preview alone");
     }
 }

@@ -9,11 +9,9 @@
 // on UTF-16 code units like the original engine), global, case-sensitive, "." not matching a
 // line feed.
 //
-// The pattern goes through a small translation first so that PCRE2 reads it the way a
-// browser-style (non-Unicode, Annex B) engine would: "\s" and "." use the ECMAScript character
-// sets, escapes PCRE2 knows but ECMAScript does not ("\e", "\h", "\Q", "\p", ...) stand for the
-// plain letter, "\8" and "\1" without a group are literal or octal, and PCRE2-only syntax
-// ("(?i)", "(?>...)", "a*+", "(*VERB)", ...) is rejected.
+// The pattern goes through a small translation first (rules/EcmaTranslation.h) so that PCRE2
+// reads it the way a browser-style (non-Unicode, Annex B) engine would, and PCRE2-only syntax
+// ("(?i)", "(?>...)", "a*+", ...) is rejected.
 //
 // Runaway matching is bounded twice: by a match limit for every position a match may start at,
 // and by a deadline for the whole search. When either stops it, replaceAll() treats it as "no
@@ -35,9 +33,9 @@ public:
     QString errorText() const;
 
     // Replaces every match by the replacement, expanded as ECMAScript's String.prototype.replace
-    // does ("$1".."$99", "$<name>", "$&", "$`", "$'", "$$"). Gives the subject unchanged when
-    // the pattern is invalid. The first form writes into `out`, keeping its storage, for a pass
-    // over many names.
+    // does ("$1".."$99", "$<name>", "$&", "$`", "$'", "$$"; rules/ReplaceTemplate.h). Gives the
+    // subject unchanged when the pattern is invalid. The first form writes into `out`, keeping its
+    // storage, for a pass over many names.
     void replaceAll(const QString &subject, const QString &replacement, QString &out,
                     const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever)) const;
     QString replaceAll(const QString &subject, const QString &replacement) const;

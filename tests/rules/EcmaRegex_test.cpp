@@ -116,3 +116,22 @@ TEST(EcmaRegex, CommonMistakesAreToldInChineseWithTheirPlace)
             << qPrintable(QString::fromUtf16(pattern));
     }
 }
+
+TEST(EcmaRegex, EachReplacementIsReadForThisPatternsGroups)
+{
+    const EcmaRegex regex(QStringLiteral("(?<y>\\d+)-(\\d+)"));
+    const QString subject = QStringLiteral("1-2 3-4");
+    EXPECT_EQ(regex.replaceAll(subject, QStringLiteral("$<y>$2$<z>$3")),
+              QStringLiteral("12$3 34$3"));
+    // A new replacement text on the same pattern is read afresh.
+    EXPECT_EQ(regex.replaceAll(subject, QStringLiteral("$2$1")), QStringLiteral("21 43"));
+    // Without named groups "$<" is literal.
+    EXPECT_EQ(
+        EcmaRegex(QStringLiteral("(\\d)")).replaceAll(QStringLiteral("7"), QStringLiteral("$<y>")),
+        QStringLiteral("$<y>"));
+    // An invalid pattern leaves every name as it is.
+    const EcmaRegex invalid(QStringLiteral("a("));
+    EXPECT_EQ(invalid.replaceAll(QStringLiteral("a(b"), QStringLiteral("x")),
+              QStringLiteral("a(b"));
+    EXPECT_EQ(invalid.stop(), EcmaRegex::Stop::AtEnd);
+}
