@@ -16,6 +16,7 @@
 #include "rename/RenameProgress.h"
 #include "rename/SingleRenameDialog.h"
 #include "rules/ExistingRulesDialog.h"
+#include "rules/PreviewChain.h"
 #include "rules/RuleBand.h"
 #include "scan/FolderScanDialog.h"
 
@@ -58,6 +59,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     setWindowIcon(pencilIcon());
     m_model = new FileListModel(this);
     m_livePlan = new LivePlan(*m_model, this);
+    m_previewChain = std::make_unique<PreviewChain>(*m_model);
     createMenus();
     createCentralArea();
 
@@ -76,7 +78,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
 Form1::~Form1()
 {
     // The plan, the dialogs and the rule band refer to the rows and the
-    // rule marker, which are gone by the time QWidget deletes the children.
+    // preview chain, which are gone by the time QWidget deletes the children.
     delete m_livePlan;
     delete m_folderScan;
     delete m_existingRules;
@@ -147,7 +149,7 @@ void Form1::createCentralArea()
     auto *central = new QWidget(this);
     setCentralWidget(central);
 
-    m_rules = new RuleBand(*m_model, m_ruleMarker, central);
+    m_rules = new RuleBand(*m_previewChain, central);
     connect(m_rules, &RuleBand::messageChanged, this, &Form1::setMessage);
     connect(m_rules, &RuleBand::existingRulesRequested, this, &Form1::showExistingRules);
 
@@ -296,7 +298,7 @@ void Form1::addDroppedPaths(const QStringList &dropped)
         setMessage(kAlreadyAdded);
     if (!accepted.newPaths.isEmpty()) {
         if (m_model->count() == 0)
-            m_ruleMarker.clear();
+            m_previewChain->rowsDroppedOnEmptyList();
         // Planned once, when the new rows are in their places.
         const LivePlan::Pause pause(*m_livePlan);
         m_model->appendPaths(accepted.newPaths);
@@ -309,7 +311,7 @@ void Form1::addDroppedPaths(const QStringList &dropped)
 void Form1::onFolderScanned(const QStringList &paths)
 {
     clearAll();
-    m_ruleMarker.clear();
+    m_previewChain->listRefilled();
     {
         const LivePlan::Pause pause(*m_livePlan);
         m_model->appendPaths(paths);
@@ -335,7 +337,7 @@ void Form1::startRenaming()
     setMessage(summaryText(result));
     if (!result.lastFolder.isEmpty())
         OpenInFileManager(result.lastFolder);
-    m_ruleMarker.clear();
+    m_previewChain->batchRan();
 }
 
 void Form1::undoLastRenaming()

@@ -2,13 +2,13 @@
 
 #include "app/Twips.h"
 #include "list/FileDrops.h"
-#include "list/FileListModel.h"
 #include "list/PathPart.h"
+#include "list/RenameEntry.h"
 #include "rules/EcmaRegex.h"
 #include "rules/NumberingRule.h"
+#include "rules/PreviewChain.h"
 #include "rules/PreviewLimit.h"
 #include "rules/ReadBoxNumber.h"
-#include "rules/RulePass.h"
 #include "rules/RuleTabBar.h"
 #include "rules/TextRules.h"
 
@@ -26,8 +26,6 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 
-#include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -135,8 +133,7 @@ QStringList numbers(int from, int to)
 
 } // namespace
 
-RuleBand::RuleBand(FileListModel &model, QString &ruleMarker, QWidget *parent)
-    : QWidget(parent), m_model(model), m_ruleMarker(ruleMarker)
+RuleBand::RuleBand(PreviewChain &chain, QWidget *parent) : QWidget(parent), m_chain(chain)
 {
     const Twips twips(this);
     m_tabs = new RuleTabBar(this);
@@ -448,32 +445,29 @@ void RuleBand::runAddBeforeAfter()
 {
     const QString before = m_beforeText->text();
     const QString after = m_afterText->text();
-    runRulePass(m_model, m_ruleMarker, u'B',
-                [&](const QString &base, const RenameEntry &, QString &out) {
-                    rules::addBeforeAfter(base, before, after, out);
-                    return true;
-                });
+    m_chain.runPass(u'B', [&](const QString &base, const RenameEntry &, QString &out) {
+        rules::addBeforeAfter(base, before, after, out);
+        return true;
+    });
 }
 
 void RuleBand::runInsertAtPosition()
 {
     const qint32 position = ReadBoxNumber(m_addPosition->currentText());
     const QString text = m_insertText->text();
-    runRulePass(m_model, m_ruleMarker, u'A',
-                [&](const QString &base, const RenameEntry &, QString &out) {
-                    rules::insertAt(base, position, text, out);
-                    return true;
-                });
+    m_chain.runPass(u'A', [&](const QString &base, const RenameEntry &, QString &out) {
+        rules::insertAt(base, position, text, out);
+        return true;
+    });
 }
 
 void RuleBand::runDeleteText()
 {
     const QString text = m_deleteText->text();
-    runRulePass(m_model, m_ruleMarker, u'C',
-                [&](const QString &base, const RenameEntry &, QString &out) {
-                    rules::deleteText(base, text, out);
-                    return true;
-                });
+    m_chain.runPass(u'C', [&](const QString &base, const RenameEntry &, QString &out) {
+        rules::deleteText(base, text, out);
+        return true;
+    });
 }
 
 void RuleBand::runDeleteSpan()
@@ -482,22 +476,20 @@ void RuleBand::runDeleteSpan()
     const qint32 count = ReadBoxNumber(m_deleteCount->currentText());
     if (!m_deleteCheck->isChecked() || start <= 0 || count <= 0)
         return;
-    runRulePass(m_model, m_ruleMarker, u'D',
-                [&](const QString &base, const RenameEntry &, QString &out) {
-                    rules::deleteSpan(base, start, count, out);
-                    return true;
-                });
+    m_chain.runPass(u'D', [&](const QString &base, const RenameEntry &, QString &out) {
+        rules::deleteSpan(base, start, count, out);
+        return true;
+    });
 }
 
 void RuleBand::runReplaceText()
 {
     const QString find = m_findText->text();
     const QString replacement = m_replaceText->text();
-    runRulePass(m_model, m_ruleMarker, u'E',
-                [&](const QString &base, const RenameEntry &, QString &out) {
-                    rules::replaceText(base, find, replacement, out);
-                    return true;
-                });
+    m_chain.runPass(u'E', [&](const QString &base, const RenameEntry &, QString &out) {
+        rules::replaceText(base, find, replacement, out);
+        return true;
+    });
 }
 
 void RuleBand::runNumbering()
@@ -521,12 +513,7 @@ void RuleBand::runNumbering()
         return;
     // Only checked rows use up numbers, but counting them is needed only when
     // the whole list would not fit.
-    const auto checkedRows = [this] {
-        const std::vector<RenameEntry> &rows = m_model.entries();
-        return std::count_if(rows.begin(), rows.end(),
-                             [](const RenameEntry &row) { return row.checked; });
-    };
-    if (!numbering.fitsRows(m_model.count()) && !numbering.fitsRows(checkedRows())) {
+    if (!numbering.fitsRows(m_chain.rowCount()) && !numbering.fitsRows(m_chain.checkedRowCount())) {
         m_numberingOutOfRange = true;
         Q_EMIT messageChanged(QStringLiteral("序号超出范围，名称没有改动"));
         return;
@@ -536,10 +523,9 @@ void RuleBand::runNumbering()
         m_numberingOutOfRange = false;
         Q_EMIT messageChanged(QString());
     }
-    runRulePass(m_model, m_ruleMarker, u'F',
-                [&](const QString &base, const RenameEntry &row, QString &out) {
-                    return numbering.next(base, row.fullPath, out);
-                });
+    m_chain.runPass(u'F', [&](const QString &base, const RenameEntry &row, QString &out) {
+        return numbering.next(base, row.fullPath, out);
+    });
 }
 
 void RuleBand::runRegexReplace()
@@ -547,7 +533,7 @@ void RuleBand::runRegexReplace()
     const QString pattern = m_regexFind->currentText();
     const QString replacement = m_regexReplace->currentText();
     Q_EMIT messageChanged(QString());
-    if (pattern.isEmpty() || m_model.count() < 1)
+    if (pattern.isEmpty() || m_chain.rowCount() < 1)
         return;
     const EcmaRegex regex(pattern);
     if (!regex.isValid()) {
@@ -561,19 +547,18 @@ void RuleBand::runRegexReplace()
     qsizetype kept = 0;
     bool outOfTime = false;
     qsizetype visited = 0;
-    runRulePass(m_model, m_ruleMarker, u'G',
-                [&](const QString &base, const RenameEntry &, QString &out) {
-                    if (!outOfTime && ++visited % 8 == 0)
-                        outOfTime = deadline.hasExpired();
-                    if (!outOfTime) {
-                        regex.replaceAll(base, replacement, out, deadline);
-                        outOfTime = regex.stop() == EcmaRegex::Stop::OutOfTime;
-                        if (regex.stop() == EcmaRegex::Stop::AtEnd)
-                            return true;
-                    }
-                    ++kept;
-                    return false;
-                });
+    m_chain.runPass(u'G', [&](const QString &base, const RenameEntry &, QString &out) {
+        if (!outOfTime && ++visited % 8 == 0)
+            outOfTime = deadline.hasExpired();
+        if (!outOfTime) {
+            regex.replaceAll(base, replacement, out, deadline);
+            outOfTime = regex.stop() == EcmaRegex::Stop::OutOfTime;
+            if (regex.stop() == EcmaRegex::Stop::AtEnd)
+                return true;
+        }
+        ++kept;
+        return false;
+    });
     if (outOfTime)
         Q_EMIT messageChanged(
             QStringLiteral("正则表达式过于复杂，运算已停止：%1 行未更新").arg(kept));
@@ -583,42 +568,27 @@ void RuleBand::runRegexReplace()
 
 void RuleBand::runNameUpper(bool upper)
 {
-    runRulePass(m_model, m_ruleMarker, upper ? u'H' : u'I',
-                [upper](const QString &base, const RenameEntry &, QString &out) {
-                    if (upper)
-                        rules::toUpperSimple(base, out);
-                    else
-                        rules::toLowerSimple(base, out);
-                    return true;
-                });
+    m_chain.runPass(upper ? u'H' : u'I',
+                    [upper](const QString &base, const RenameEntry &, QString &out) {
+                        if (upper)
+                            rules::toUpperSimple(base, out);
+                        else
+                            rules::toLowerSimple(base, out);
+                        return true;
+                    });
 }
 
 void RuleBand::runExtensionCase(bool upper)
 {
-    m_model.editRows(
-        RenameEntry::PreviewName, RenameEntry::Extension, [upper](RenameEntry &row, int) {
-            if (!row.checked)
-                return false;
-            row.extension =
-                rules::newText(upper ? rules::toUpperSimple : rules::toLowerSimple, row.extension);
-            row.previewName = row.originalName;
-            return true;
-        });
+    m_chain.renameExtensions([upper](const RenameEntry &row, QString &extension) {
+        (upper ? rules::toUpperSimple : rules::toLowerSimple)(row.extension, extension);
+        return true;
+    });
 }
 
 void RuleBand::runWholeName()
 {
-    QString name = m_wholeText->text();
-    if (name.isEmpty())
-        return;
-    rules::capPreview(name);
-    m_model.editRows(RenameEntry::PreviewName, RenameEntry::PreviewName,
-                     [&name](RenameEntry &row, int) {
-                         if (!row.checked)
-                             return false;
-                         row.previewName = name;
-                         return true;
-                     });
+    m_chain.nameCheckedRows(m_wholeText->text());
 }
 
 void RuleBand::runExtensionName()
@@ -627,13 +597,11 @@ void RuleBand::runExtensionName()
     // One text shared by every row.
     QString dotted = extension.isEmpty() ? QString() : QLatin1Char('.') + extension;
     rules::capPreview(dotted);
-    m_model.editRows(RenameEntry::PreviewName, RenameEntry::Extension,
-                     [&dotted](RenameEntry &row, int) {
-                         if (!row.checked || row.extension.isEmpty())
-                             return false;
-                         // An empty box puts back the extension the entry has on disk.
-                         row.extension = dotted.isEmpty() ? extensionCellOf(row.fullPath) : dotted;
-                         row.previewName = row.originalName;
-                         return true;
-                     });
+    m_chain.renameExtensions([&dotted](const RenameEntry &row, QString &out) {
+        if (row.extension.isEmpty())
+            return false;
+        // An empty box puts back the extension the entry has on disk.
+        out = dotted.isEmpty() ? extensionCellOf(row.fullPath) : dotted;
+        return true;
+    });
 }

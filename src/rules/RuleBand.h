@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class FileListModel;
+class PreviewChain;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -18,7 +18,7 @@ class RuleBand : public QWidget
     Q_OBJECT
 
 public:
-    RuleBand(FileListModel &model, QString &ruleMarker, QWidget *parent = nullptr);
+    explicit RuleBand(PreviewChain &chain, QWidget *parent = nullptr);
 
     // Start-up: fills the drop-down lists and sets the numbering defaults.
     void initialise();
@@ -53,13 +53,11 @@ private:
     void runWholeName();
     void runExtensionName();
 
-    FileListModel &m_model;
-    QString &m_ruleMarker;
+    PreviewChain &m_chain;
 
     RuleTabBar *m_tabs = nullptr;
     QList<QGroupBox *> m_frames;
     QGroupBox *m_shownFrame = nullptr;
-    int m_handledTab = -1;
 
     QLineEdit *m_beforeText = nullptr;
     QLineEdit *m_afterText = nullptr;
