@@ -5,6 +5,7 @@
 
 #include "BenchSupport.h"
 
+#include "rules/PreviewChain.h"
 #include "rules/RuleBand.h"
 
 #include <QCheckBox>
@@ -95,8 +96,8 @@ void rulePass(benchmark::State &state, const RuleCase &rule, const QStringList &
 {
     RowStore model;
     model.appendPaths(paths);
-    QString marker;
-    RuleBand band(model, marker);
+    PreviewChain chain(model);
+    RuleBand band(chain);
     band.initialise();
     if (rule.prepare)
         rule.prepare(&band);
@@ -120,8 +121,8 @@ void caseRulePass(benchmark::State &state, const char *upperName, const char *lo
 {
     RowStore model;
     model.appendPaths(benchsupport::madeUpPaths(static_cast<int>(state.range(0))));
-    QString marker;
-    RuleBand band(model, marker);
+    PreviewChain chain(model);
+    RuleBand band(chain);
     band.initialise();
     auto *upper = band.findChild<QRadioButton *>(QString::fromUtf8(upperName));
     auto *lower = band.findChild<QRadioButton *>(QString::fromUtf8(lowerName));

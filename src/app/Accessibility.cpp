@@ -2,11 +2,8 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
 
 namespace {
 
@@ -30,19 +27,6 @@ QString readable(const QString &caption)
     return text;
 }
 
-bool isInputBox(const QWidget *widget)
-{
-    return qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QComboBox *>(widget);
-}
-
-void setName(QWidget *widget, const QString &name)
-{
-    widget->setAccessibleName(name);
-    // The edit inside a drop-down list takes the focus and speaks for it.
-    if (auto *box = qobject_cast<QComboBox *>(widget); box && box->lineEdit())
-        box->lineEdit()->setAccessibleName(name);
-}
-
 // The widgets a frame's layout holds, in the order the frame's sentence reads.
 QList<QWidget *> sentenceOf(const QLayout *layout)
 {
@@ -55,29 +39,6 @@ QList<QWidget *> sentenceOf(const QLayout *layout)
             widgets.append(sentenceOf(inner));
     }
     return widgets;
-}
-
-// Boxes take the caption that precedes them: a label, or a check box that
-// opens the phrase ("扩展添加从第 [1] 字符后添加").
-void nameBoxesInFrame(const QList<QWidget *> &sentence)
-{
-    QString caption;
-    for (QWidget *widget : sentence) {
-        if (auto *label = qobject_cast<QLabel *>(widget)) {
-            caption = readable(label->text());
-        } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
-            caption = readable(button->text());
-        } else if (isInputBox(widget) && !caption.isEmpty()) {
-            setName(widget, caption);
-            caption.clear();
-        }
-    }
-    // A label directly before its box is that box's buddy.
-    for (qsizetype i = 0; i + 1 < sentence.size(); ++i) {
-        if (auto *label = qobject_cast<QLabel *>(sentence.at(i));
-            label && isInputBox(sentence.at(i + 1)))
-            label->setBuddy(sentence.at(i + 1));
-    }
 }
 
 void orderTabsInFrame(const QList<QWidget *> &sentence)
@@ -106,9 +67,7 @@ void setUpAccessibility(QWidget *window)
     for (QGroupBox *frame : frames) {
         if (!frame->layout())
             continue;
-        const QList<QWidget *> sentence = sentenceOf(frame->layout());
-        nameBoxesInFrame(sentence);
-        orderTabsInFrame(sentence);
+        orderTabsInFrame(sentenceOf(frame->layout()));
     }
 
     // The file list has no caption on screen; it is called what the

@@ -2,9 +2,8 @@
 
 class QWidget;
 
-// Names every control of the window after its caption, so screen readers
-// and tests find "文本前添加" rather than "beforeText": buttons, check boxes
-// and option buttons by their text, a text box or drop-down list by the
-// caption before it in its frame, each label tied to that box as its buddy.
-// Tab then walks each rule frame in the order its sentence reads.
+// Names the buttons, check boxes and option buttons of the window after
+// their text, so screen readers and tests find "文件名全部大写" rather than
+// "整体Op1" (the rule frames name their boxes after the captions they
+// declare). Tab then walks each frame in the order its sentence reads.
 void setUpAccessibility(QWidget *window);

@@ -15,6 +15,7 @@
 #include "rename/RenameProgress.h"
 #include "rename/SingleRenameDialog.h"
 #include "rules/ExistingRulesDialog.h"
+#include "rules/PreviewChain.h"
 #include "rules/RuleBand.h"
 #include "scan/FolderScanDialog.h"
 #include "shared/Twips.h"
@@ -59,6 +60,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     m_model = new FileListModel(this);
     m_rows = &m_model->store();
     m_livePlan = new LivePlan(*m_rows, this);
+    m_previewChain = std::make_unique<PreviewChain>(*m_rows);
     createMenus();
     createCentralArea();
 
@@ -77,7 +79,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
 Form1::~Form1()
 {
     // The plan, the dialogs and the rule band refer to the rows and the
-    // rule marker, which are gone by the time QWidget deletes the children.
+    // preview chain, which are gone by the time QWidget deletes the children.
     delete m_livePlan;
     delete m_folderScan;
     delete m_existingRules;
@@ -148,7 +150,7 @@ void Form1::createCentralArea()
     auto *central = new QWidget(this);
     setCentralWidget(central);
 
-    m_rules = new RuleBand(*m_rows, m_ruleMarker, central);
+    m_rules = new RuleBand(*m_previewChain, central);
     connect(m_rules, &RuleBand::messageChanged, this, &Form1::setMessage);
     connect(m_rules, &RuleBand::existingRulesRequested, this, &Form1::showExistingRules);
 
@@ -297,7 +299,7 @@ void Form1::addDroppedPaths(const QStringList &dropped)
         setMessage(kAlreadyAdded);
     if (!accepted.newPaths.isEmpty()) {
         if (m_rows->count() == 0)
-            m_ruleMarker.clear();
+            m_previewChain->rowsDroppedOnEmptyList();
         // Planned once, when the new rows are in their places.
         const LivePlan::Pause pause(*m_livePlan);
         m_rows->appendPaths(accepted.newPaths);
@@ -310,7 +312,7 @@ void Form1::addDroppedPaths(const QStringList &dropped)
 void Form1::onFolderScanned(const QStringList &paths)
 {
     clearAll();
-    m_ruleMarker.clear();
+    m_previewChain->listRefilled();
     {
         const LivePlan::Pause pause(*m_livePlan);
         m_rows->appendPaths(paths);
@@ -336,7 +338,7 @@ void Form1::startRenaming()
     setMessage(summaryText(result));
     if (!result.lastFolder.isEmpty())
         OpenInFileManager(result.lastFolder);
-    m_ruleMarker.clear();
+    m_previewChain->batchRan();
 }
 
 void Form1::undoLastRenaming()

@@ -5,12 +5,15 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
 class AboutDialog;
 class ExistingRulesDialog;
 class FileListModel;
 class RowStore;
 class FolderScanDialog;
 class LivePlan;
+class PreviewChain;
 class SingleRenameDialog;
 class FileListView;
 class QAction;
@@ -31,7 +34,7 @@ public:
     ~Form1() override;
 
     FileListModel &model() const { return *m_model; }
-    const QString &ruleMarker() const { return m_ruleMarker; }
+    const PreviewChain &previewChain() const { return *m_previewChain; }
 
     // Adds paths as a drop would (a single folder opens the folder scan).
     void addDroppedPaths(const QStringList &paths);
@@ -89,7 +92,7 @@ private:
     QAction *m_removeAction = nullptr;
 
     PathIndex m_pathIndex;
-    QString m_ruleMarker;
+    std::unique_ptr<PreviewChain> m_previewChain;
     bool m_dragArmed = false;
     int m_dragFromIndex = 0;
 

@@ -1,26 +1,27 @@
 #pragma once
 
+#include "rules/RuleFrame.h"
+
 #include <QWidget>
 
-class RowStore;
-class QCheckBox;
-class QComboBox;
+#include <vector>
+
+class PreviewChain;
 class QGroupBox;
-class QLineEdit;
-class QRadioButton;
 class RuleTabBar;
 
 // The band of naming rules at the top of the main window: the tab strip and
-// one frame of rule fields per tab. Every edit of a field re-runs its rule
-// over the list at once, so the preview column follows the typing.
+// the frame of rule fields each tab brings forward, built and connected from
+// the tabs' declarations (rules/RuleFrames.h). Every edit of a field re-runs
+// its rule over the list at once, so the preview column follows the typing.
 class RuleBand : public QWidget
 {
     Q_OBJECT
 
 public:
-    RuleBand(RowStore &rows, QString &ruleMarker, QWidget *parent = nullptr);
+    explicit RuleBand(PreviewChain &chain, QWidget *parent = nullptr);
 
-    // Start-up: fills the drop-down lists and sets the numbering defaults.
+    // Start-up: fills the drop-down lists and sets the start values.
     void initialise();
 
 Q_SIGNALS:
@@ -30,69 +31,12 @@ Q_SIGNALS:
     void existingRulesRequested();
 
 private:
-    void buildAddFrame();
-    void buildDeleteFrame();
-    void buildReplaceFrame();
-    void buildNumberingFrame();
-    void buildRegexFrame();
-    void buildWholeFrame();
-    QGroupBox *addFrame(const QString &name, const QString &caption);
-    void placeFrames();
+    void connectRules(const RuleFrame &declared, QGroupBox *frame, PreviewChain &chain);
     void onTabChosen(int index);
 
-    // The rules, each reading its own fields afresh.
-    void runAddBeforeAfter();
-    void runInsertAtPosition();
-    void runDeleteText();
-    void runDeleteSpan();
-    void runReplaceText();
-    void runNumbering();
-    void runRegexReplace();
-    void runNameUpper(bool upper);
-    void runExtensionCase(bool upper);
-    void runWholeName();
-    void runExtensionName();
-
-    RowStore &m_rows;
-    QString &m_ruleMarker;
-
+    const std::vector<RuleFrame> m_declared;
     RuleTabBar *m_tabs = nullptr;
+    // The frame of each tab; none for a tab that opens a dialog instead.
     QList<QGroupBox *> m_frames;
     QGroupBox *m_shownFrame = nullptr;
-    int m_handledTab = -1;
-
-    QLineEdit *m_beforeText = nullptr;
-    QLineEdit *m_afterText = nullptr;
-    QCheckBox *m_addCheck = nullptr;
-    QComboBox *m_addPosition = nullptr;
-    QLineEdit *m_insertText = nullptr;
-
-    QLineEdit *m_deleteText = nullptr;
-    QCheckBox *m_deleteCheck = nullptr;
-    QComboBox *m_deleteStart = nullptr;
-    QComboBox *m_deleteCount = nullptr;
-
-    QLineEdit *m_findText = nullptr;
-    QLineEdit *m_replaceText = nullptr;
-
-    QComboBox *m_numberStart = nullptr;
-    QComboBox *m_numberIncrement = nullptr;
-    QComboBox *m_numberDigits = nullptr;
-    QCheckBox *m_numberPad = nullptr;
-    QComboBox *m_numberTemplate = nullptr;
-    bool m_numberingRuns = false;
-    // The message label shows that the last numbering run was out of range.
-    bool m_numberingOutOfRange = false;
-
-    QComboBox *m_regexFind = nullptr;
-    QComboBox *m_regexReplace = nullptr;
-
-    QLineEdit *m_wholeText = nullptr;
-    QLineEdit *m_extensionText = nullptr;
-    QRadioButton *m_nameUpper = nullptr;
-    QRadioButton *m_nameLower = nullptr;
-    QRadioButton *m_extensionUpper = nullptr;
-    QRadioButton *m_extensionLower = nullptr;
-    // An option button is held down: a selection now comes from a click.
-    bool m_optionPressed = false;
 };

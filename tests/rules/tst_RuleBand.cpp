@@ -3,6 +3,7 @@
 #include "shared/Twips.h"
 #include "list/FileListModel.h"
 #include "rules/ExistingRulesDialog.h"
+#include "rules/PreviewChain.h"
 #include "rules/PreviewLimit.h"
 #include "support/WidgetSupport.h"
 
@@ -79,7 +80,7 @@ class TestRuleBand : public QObject
         return tops;
     }
     FileListModel &model() const { return m_window->model(); }
-    QString marker() const { return m_window->ruleMarker(); }
+    QString marker() const { return m_window->previewChain().ruleMarker(); }
     QStringList previews() const { return columnOf(model(), RenameEntry::PreviewName); }
     QString message() const { return qobject_cast<QLabel *>(child("ts"))->text(); }
     // Rule passes seen by a spy on dataChanged; the plan's marks come with roles.
