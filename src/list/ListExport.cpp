@@ -1,7 +1,7 @@
 #include "list/ListExport.h"
 
-#include "shared/OwnFile.h"
 #include "list/RowStore.h"
+#include "shared/OwnFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "rename/RenameBatch.h"
 
-#include "list/RowStore.h"
 #include "list/PathPart.h"
+#include "list/RowStore.h"
 #include "rename/DiskView.h"
 #include "rename/RenamePlan.h"
 

@@ -1,7 +1,7 @@
 #include "rules/FrameBuilder.h"
 
-#include "shared/Twips.h"
 #include "rules/RuleFrame.h"
+#include "shared/Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>

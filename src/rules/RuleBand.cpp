@@ -1,11 +1,11 @@
 #include "rules/RuleBand.h"
 
-#include "shared/Twips.h"
 #include "list/FileDrops.h"
 #include "rules/FrameBuilder.h"
 #include "rules/RuleFrames.h"
 #include "rules/RuleRunner.h"
 #include "rules/RuleTabBar.h"
+#include "shared/Twips.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

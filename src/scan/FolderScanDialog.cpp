@@ -1,9 +1,9 @@
 #include "scan/FolderScanDialog.h"
 
-#include "shared/LabelProgress.h"
-#include "shared/OwnFile.h"
 #include "list/PathPart.h"
 #include "scan/FolderWalk.h"
+#include "shared/LabelProgress.h"
+#include "shared/OwnFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>

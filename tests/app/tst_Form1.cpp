@@ -376,8 +376,10 @@ private Q_SLOTS:
     void rowColoursStayReadableOnADarkPalette()
     {
         dropFiles({"photos/", "a.txt"}); // the folder comes first, blue
-        m_window->model().store().setOutcome(0, QStringLiteral("失败"), RenameEntry::Outcome::Failure);
-        m_window->model().store().setOutcome(1, QStringLiteral("√成功"), RenameEntry::Outcome::Success);
+        m_window->model().store().setOutcome(0, QStringLiteral("失败"),
+                                             RenameEntry::Outcome::Failure);
+        m_window->model().store().setOutcome(1, QStringLiteral("√成功"),
+                                             RenameEntry::Outcome::Success);
         const QList<QPair<int, int>> cells = {{0, RenameEntry::OriginalName},
                                               {0, RenameEntry::PreviewName},
                                               {0, RenameEntry::ResultText},

@@ -1,10 +1,10 @@
 // Drives the rules through the real band of a real main window and files dropped on its list.
 #include "app/Form1.h"
-#include "shared/Twips.h"
 #include "list/FileListModel.h"
 #include "rules/ExistingRulesDialog.h"
 #include "rules/PreviewChain.h"
 #include "rules/PreviewLimit.h"
+#include "shared/Twips.h"
 #include "support/WidgetSupport.h"
 
 #include <QAbstractItemView>
