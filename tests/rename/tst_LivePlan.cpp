@@ -3,10 +3,12 @@
 #include "app/Form1.h"
 #include "list/FileListModel.h"
 #include "list/FileListView.h"
+#include "rename/LivePlan.h"
 #include "support/TestSupport.h"
 #include "support/WidgetSupport.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,6 +153,38 @@ private Q_SLOTS:
         press(Qt::Key_Z);
         QCOMPARE(entriesOf(m_dir.path()), (QStringList{"a", "b"}));
         QCOMPARE(readFile(file("a")) + readFile(file("b")), QByteArray("AB"));
+    }
+
+    void aLongListIsMarkedAsAPlanOfTheWholeListWouldMarkIt()
+    {
+        // Planned block by block as the pass goes, over many blocks.
+        QStringList paths;
+        for (int i = 0; i < 30000; ++i) {
+            const QString name = QStringLiteral("f%1.txt").arg(i, 5, 10, QLatin1Char('0'));
+            if (i % 10 < 4) // the others are missing
+                writeFile(file(name));
+            paths << file(name);
+        }
+        m_window->addDroppedPaths(paths);
+        // Without its last digit a name is the one of the row above it, or
+        // of a file further down.
+        QTest::keyClicks(child<QComboBox>("zzFindText")->lineEdit(), "\\d$");
+        const RowStore &rows = model().store();
+        const auto marks = [&rows] {
+            std::vector<PlanMark> all;
+            for (const RenameEntry &e : rows.entries())
+                all.push_back(e.mark);
+            return all;
+        };
+        const std::vector<PlanMark> followed = marks();
+        QCOMPARE(rows.entry(2).previewName, QStringLiteral("f0000"));
+        QSet<int> reasons;
+        for (const PlanMark &mark : followed)
+            reasons.insert(int(mark.reason));
+        QVERIFY2(reasons.size() >= 3, "too few kinds of outcome to tell plans apart");
+
+        m_window->findChild<LivePlan *>()->replan();
+        QVERIFY(marks() == followed);
     }
 
     void twoSpellingsOfOneFileRenameItOnceAndTouchNothingElse()
