@@ -290,11 +290,8 @@ void Form1::addDroppedPaths(const QStringList &dropped)
         return;
     }
     // "a//b" and "a/./b" are "a/b": one entry, one row.
-    QStringList paths;
-    paths.reserve(dropped.size());
-    for (const QString &path : dropped)
-        paths.push_back(cleanedPath(path));
-    const PathIndex::Accepted accepted = m_pathIndex.accept(paths);
+    const PathIndex::Accepted accepted = m_pathIndex.accept(cleanedPaths(dropped));
+
     if (accepted.hadDuplicates)
         setMessage(kAlreadyAdded);
     if (!accepted.newPaths.isEmpty()) {
@@ -302,8 +299,7 @@ void Form1::addDroppedPaths(const QStringList &dropped)
             m_previewChain->rowsDroppedOnEmptyList();
         // Planned once, when the new rows are in their places.
         const LivePlan::Pause pause(*m_livePlan);
-        m_rows->appendPaths(accepted.newPaths);
-        m_rows->setSort(RenameEntry::SortKey, m_rows->sortOrder());
+        m_rows->appendAndSortByKey(accepted.newPaths, m_rows->sortOrder());
         hideHint();
     }
     showRowCount();
@@ -315,8 +311,7 @@ void Form1::onFolderScanned(const QStringList &paths)
     m_previewChain->listRefilled();
     {
         const LivePlan::Pause pause(*m_livePlan);
-        m_rows->appendPaths(paths);
-        m_rows->setSort(RenameEntry::SortKey, m_rows->sortOrder());
+        m_rows->appendAndSortByKey(cleanedPaths(paths), m_rows->sortOrder());
     }
     showRowCount();
     hideHint();

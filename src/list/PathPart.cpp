@@ -77,6 +77,15 @@ QString cleanedPath(const QString &path)
     return out.isEmpty() ? QStringLiteral(".") : out;
 }
 
+QStringList cleanedPaths(const QStringList &paths)
+{
+    QStringList cleaned;
+    cleaned.reserve(paths.size());
+    for (const QString &path : paths)
+        cleaned.push_back(cleanedPath(path));
+    return cleaned;
+}
+
 bool isFolder(const QString &path)
 {
     if (path.isEmpty())

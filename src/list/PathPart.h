@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // The last place of `c` in `text`, or -1. Paths are taken apart many times
@@ -36,6 +37,7 @@ QString extensionCellOf(const QString &path);
 // separator ("/a//b/./c/" gives "/a/b/c"). ".." and symbolic links are left
 // as they are: resolving them from the text alone could name another entry.
 QString cleanedPath(const QString &path);
+QStringList cleanedPaths(const QStringList &paths);
 
 // True when a folder exists at the path (symbolic links are followed).
 bool isFolder(const QString &path);

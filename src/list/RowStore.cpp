@@ -45,6 +45,21 @@ QString caseFoldedKey(const QString &text)
     return key;
 }
 
+// The rows in the order of their keys, ties in row order.
+std::vector<int> stableOrder(const std::vector<QString> &keys, Qt::SortOrder order)
+{
+    std::vector<int> rows(keys.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    const auto less = [&keys](int a, int b) {
+        return QString::compare(keys[size_t(a)], keys[size_t(b)], Qt::CaseSensitive) < 0;
+    };
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(rows.begin(), rows.end(), less);
+    else
+        std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
+    return rows;
+}
+
 } // namespace
 
 RowStore::RowStore(QObject *parent) : QObject(parent)
@@ -106,6 +121,32 @@ void RowStore::setOutcome(int row, const QString &resultText, RenameEntry::Outco
 
 void RowStore::appendPaths(const QStringList &paths)
 {
+    appendCleanPaths(cleanedPaths(paths));
+}
+
+void RowStore::appendAndSortByKey(const QStringList &cleanPaths, Qt::SortOrder order)
+{
+    // The new rows are made in the order the sort will give them, so that
+    // the sort finds them in place: moving a million made rows and packing
+    // their names again took longer than making them.
+    std::vector<QString> keys;
+    keys.reserve(size_t(cleanPaths.size()));
+    for (const QString &path : cleanPaths) {
+        const QStringView name = QStringView(path).mid(lastIndexOfChar(path, u'/') + 1);
+        const qsizetype dot = lastIndexOfChar(name, u'.');
+        keys.push_back(caseFoldedKey(sortKeyOf((dot < 0 ? name : name.left(dot)).toString())));
+    }
+    const std::vector<int> sorted = stableOrder(keys, order);
+    QStringList ordered;
+    ordered.reserve(cleanPaths.size());
+    for (const int i : sorted)
+        ordered.push_back(cleanPaths[i]);
+    appendCleanPaths(ordered);
+    setSort(RenameEntry::SortKey, order);
+}
+
+void RowStore::appendCleanPaths(const QStringList &paths)
+{
     if (paths.isEmpty())
         return;
     // The rows are built in place: a list of 100,000 rows is 20 MB, and
@@ -117,8 +158,7 @@ void RowStore::appendPaths(const QStringList &paths)
     // Rows from one folder mostly share their extension: one text for all
     // of them saves memory and lets a pass over the rows read it once.
     for (const QString &path : paths)
-        m_rows.push_back(
-            entryFromPath(cleanedPath(path), m_rows.empty() ? nullptr : &m_rows.back().extension));
+        m_rows.push_back(entryFromPath(path, m_rows.empty() ? nullptr : &m_rows.back().extension));
     Q_EMIT rowsInserted(first, last);
 }
 
@@ -206,9 +246,6 @@ void RowStore::setSort(int column, Qt::SortOrder order)
     if (m_rows.size() < 2)
         return;
 
-    Q_EMIT aboutToBeReordered();
-    std::vector<int> order_(m_rows.size());
-    std::iota(order_.begin(), order_.end(), 0);
     // Folding each cell once and comparing the folded texts code unit by
     // code unit orders exactly as a case-insensitive compare would, without
     // folding both texts again in every one of the n log n comparisons.
@@ -216,15 +253,15 @@ void RowStore::setSort(int column, Qt::SortOrder order)
     keys.reserve(m_rows.size());
     for (const RenameEntry &row : m_rows)
         keys.push_back(caseFoldedKey(row.cell(column)));
-    const auto less = [&keys](int a, int b) {
-        return QString::compare(keys[static_cast<size_t>(a)], keys[static_cast<size_t>(b)],
-                                Qt::CaseSensitive) < 0;
+    // Rows already in order, as those of a drop are, stay where they are.
+    const auto before = [order](const QString &a, const QString &b) {
+        const int c = QString::compare(a, b, Qt::CaseSensitive);
+        return order == Qt::AscendingOrder ? c < 0 : c > 0;
     };
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(order_.begin(), order_.end(), less);
-    else
-        std::stable_sort(order_.begin(), order_.end(),
-                         [&less](int a, int b) { return less(b, a); });
+    if (std::is_sorted(keys.begin(), keys.end(), before))
+        return;
+    Q_EMIT aboutToBeReordered();
+    const std::vector<int> order_ = stableOrder(keys, order);
 
     std::vector<int> newPosition(m_rows.size());
     for (size_t i = 0; i < order_.size(); ++i)

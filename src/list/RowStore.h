@@ -136,6 +136,10 @@ public:
 
     // AddRowFromPath for many paths, appended in order with one insertion.
     void appendPaths(const QStringList &paths);
+    // Appends rows for paths that cleanedPath leaves as they are and orders
+    // the whole list by SortKey, as a drop or a folder scan does: the same
+    // rows in the same places as appendPaths then setSort, only sooner.
+    void appendAndSortByKey(const QStringList &cleanPaths, Qt::SortOrder order);
     void appendEntries(std::vector<RenameEntry> entries);
     void removeRowsAt(std::vector<int> rows);
     void clear();
@@ -174,6 +178,7 @@ Q_SIGNALS:
                       RowStore::Change change);
 
 private:
+    void appendCleanPaths(const QStringList &paths);
     void reserveMore(size_t rows);
     void repackNames();
 

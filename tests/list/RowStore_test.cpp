@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 TEST(PathPart, SplitsAtTheLastSlashAndTheLastDotOfTheName)
 {
     // path, then file name, base name, extension, drive, parent
@@ -67,4 +69,35 @@ TEST(RowStore, RemovesManyScatteredRowsExactly)
     for (int i = 99; i >= 0; i -= 3)
         paths.removeAt(i);
     EXPECT_EQ(testsupport::columnOf(model, RenameEntry::FullPath), paths);
+}
+
+TEST(RowStore, RowsMadeInTheirSortedPlacesEndAsAppendingThenSortingLeavesThem)
+{
+    // Keys repeat (names with the same first number, none at all), digits
+    // run past four, and rows already in the list take part in the order.
+    const QStringList stems = {"IMG_", "a", "Ä", "x.y", "", "file 7 of 9", "2019-05-01 "};
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        std::mt19937 random(seed);
+        const auto pick = [&](int n) { return int(random() % unsigned(n)); };
+        const auto paths = [&](int count) {
+            QStringList list;
+            for (int i = 0; i < count; ++i)
+                list << QStringLiteral("/d%1/").arg(pick(3)) + stems[pick(stems.size())] +
+                            (pick(4) ? QString::number(pick(40000)) : QString()) +
+                            (pick(2) ? QStringLiteral(".jpg") : QString());
+            list.removeDuplicates();
+            return list;
+        };
+        const Qt::SortOrder order = pick(2) ? Qt::AscendingOrder : Qt::DescendingOrder;
+        const QStringList before = paths(pick(20)), dropped = paths(1 + pick(60));
+        RowStore made, sorted;
+        for (RowStore *rows : {&made, &sorted})
+            rows->appendPaths(before);
+        made.appendAndSortByKey(cleanedPaths(dropped), order);
+        sorted.appendPaths(dropped);
+        sorted.setSort(RenameEntry::SortKey, order);
+        ASSERT_EQ(testsupport::columnOf(made, RenameEntry::FullPath).join(u'|').toStdString(),
+                  testsupport::columnOf(sorted, RenameEntry::FullPath).join(u'|').toStdString())
+            << "seed " << seed;
+    }
 }
