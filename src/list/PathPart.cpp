@@ -97,7 +97,7 @@ bool isFolder(const QString &path)
     return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-QString sortKeyOf(const QString &name)
+QString sortKeyOf(QStringView name)
 {
     const QChar *data = name.constData();
     const qsizetype size = name.size();

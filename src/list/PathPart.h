@@ -43,4 +43,4 @@ QStringList cleanedPaths(const QStringList &paths);
 bool isFolder(const QString &path);
 
 // Natural-sort key: the first run of digits, at least four digits wide.
-QString sortKeyOf(const QString &name);
+QString sortKeyOf(QStringView name);

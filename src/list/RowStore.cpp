@@ -60,6 +60,22 @@ std::vector<int> stableOrder(const std::vector<QString> &keys, Qt::SortOrder ord
     return rows;
 }
 
+// A path's file name and the place of the dot before its extension (-1 for
+// none), split as a row splits them.
+struct NameParts
+{
+    QStringView name;
+    qsizetype dot;
+
+    QStringView base() const { return dot < 0 ? name : name.left(dot); }
+};
+
+NameParts namePartsOf(QStringView path)
+{
+    const QStringView name = path.mid(lastIndexOfChar(path, u'/') + 1);
+    return {name, lastIndexOfChar(name, u'.')};
+}
+
 } // namespace
 
 RowStore::RowStore(QObject *parent) : QObject(parent)
@@ -70,10 +86,10 @@ RenameEntry RowStore::entryFromPath(const QString &path, const QString *extensio
     // One look at the name: base, extension and colour as PathPart splits
     // them, with one allocation for the base and, where the row before has
     // the same extension, none for it.
-    const QStringView name = QStringView(path).mid(lastIndexOfChar(path, u'/') + 1);
-    const qsizetype dot = lastIndexOfChar(name, u'.');
+    const NameParts parts = namePartsOf(path);
+    const auto [name, dot] = parts;
     RenameEntry e;
-    e.originalName = (dot < 0 ? name : name.left(dot)).toString();
+    e.originalName = parts.base().toString();
     if (dot >= 0) {
         const QStringView extension = name.mid(dot);
         if (extensionBefore && *extensionBefore == extension)
@@ -131,11 +147,8 @@ void RowStore::appendAndSortByKey(const QStringList &cleanPaths, Qt::SortOrder o
     // their names again took longer than making them.
     std::vector<QString> keys;
     keys.reserve(size_t(cleanPaths.size()));
-    for (const QString &path : cleanPaths) {
-        const QStringView name = QStringView(path).mid(lastIndexOfChar(path, u'/') + 1);
-        const qsizetype dot = lastIndexOfChar(name, u'.');
-        keys.push_back(caseFoldedKey(sortKeyOf((dot < 0 ? name : name.left(dot)).toString())));
-    }
+    for (const QString &path : cleanPaths)
+        keys.push_back(caseFoldedKey(sortKeyOf(namePartsOf(path).base())));
     const std::vector<int> sorted = stableOrder(keys, order);
     QStringList ordered;
     ordered.reserve(cleanPaths.size());
@@ -169,18 +182,6 @@ void RowStore::reserveMore(size_t rows)
     const size_t needed = m_rows.size() + rows;
     if (needed > m_rows.capacity())
         m_rows.reserve(std::max(needed, m_rows.capacity() + m_rows.capacity() / 2));
-}
-
-void RowStore::appendEntries(std::vector<RenameEntry> entries)
-{
-    if (entries.empty())
-        return;
-    const int first = count();
-    const int last = first + static_cast<int>(entries.size()) - 1;
-    Q_EMIT rowsAboutToBeInserted(first, last);
-    reserveMore(entries.size());
-    std::move(entries.begin(), entries.end(), std::back_inserter(m_rows));
-    Q_EMIT rowsInserted(first, last);
 }
 
 void RowStore::removeRowsAt(std::vector<int> rows)

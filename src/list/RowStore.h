@@ -140,7 +140,6 @@ public:
     // the whole list by SortKey, as a drop or a folder scan does: the same
     // rows in the same places as appendPaths then setSort, only sooner.
     void appendAndSortByKey(const QStringList &cleanPaths, Qt::SortOrder order);
-    void appendEntries(std::vector<RenameEntry> entries);
     void removeRowsAt(std::vector<int> rows);
     void clear();
 
