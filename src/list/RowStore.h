@@ -45,7 +45,9 @@ public:
 
     // Builds a row from a full path exactly as a drop or a folder scan does;
     // it shares the extension of `extensionBefore` when that is the same.
-    static RenameEntry entryFromPath(const QString &path, const QString *extensionBefore = nullptr);
+    // A sort key made already may be given.
+    static RenameEntry entryFromPath(const QString &path, const QString *extensionBefore = nullptr,
+                                     const QString *sortKey = nullptr);
 
     int count() const { return static_cast<int>(m_rows.size()); }
     const RenameEntry &entry(int row) const { return m_rows[static_cast<size_t>(row)]; }
@@ -162,6 +164,9 @@ public:
     void rebaseInside(const QString &oldFolder, const QString &newFolder);
 
 Q_SIGNALS:
+    // Rows of these paths are about to be made at the end of the list, in
+    // this order.
+    void pathsAboutToBeAppended(const QStringList &paths);
     void rowsAboutToBeInserted(int first, int last);
     void rowsInserted(int first, int last);
     void rowsAboutToBeRemoved(int first, int last);
@@ -177,7 +182,8 @@ Q_SIGNALS:
                       RowStore::Change change);
 
 private:
-    void appendCleanPaths(const QStringList &paths);
+    // sortKeys: none, or one for each path.
+    void appendCleanPaths(const QStringList &paths, const std::vector<QString> &sortKeys = {});
     void reserveMore(size_t rows);
     void repackNames();
 

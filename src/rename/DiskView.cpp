@@ -2,6 +2,7 @@
 #include "list/PathPart.h"
 
 #include "list/RowStore.h"
+#include "rename/FolderReadAhead.h"
 
 #include <QFile>
 #include <QHash>
@@ -98,6 +99,11 @@ public:
         return stampOf(st);
     }
 
+    std::unique_ptr<FolderReader> another() const override
+    {
+        return std::make_unique<DiskFolderReader>();
+    }
+
     FolderRead read(const QString &path) override
     {
         FolderRead result;
@@ -155,6 +161,16 @@ private:
                 return false;
             if (got == 0)
                 return true;
+            // Most folders come whole in the first batch: the listing is
+            // sized once for it rather than grown by doubling, which over
+            // ten thousand folders was a hundred thousand allocations.
+            if (listing.count() == 0) {
+                int entries = 0;
+                for (long offset = 0; offset < got; ++entries)
+                    offset +=
+                        reinterpret_cast<const dirent64 *>(m_buffer.data() + offset)->d_reclen;
+                listing.reserve(entries);
+            }
             for (long offset = 0; offset < got;) {
                 const auto *entry = reinterpret_cast<const dirent64 *>(m_buffer.data() + offset);
                 offset += entry->d_reclen;
@@ -400,6 +416,14 @@ void DiskView::number()
 
 void DiskView::resolveRow(RenameEntry &row, int folder) const
 {
+    const FolderRead &read = m_folders[size_t(folder)].read;
+    const int entry =
+        read.state == FolderRead::State::Listed ? read.listing.find(namePartOf(row.fullPath)) : -1;
+    placeRow(row, folder, entry, entry >= 0 ? read.listing.inode(entry) : 0);
+}
+
+void DiskView::placeRow(RenameEntry &row, int folder, int entry, quint64 inode) const
+{
     DiskRef &disk = row.disk;
     disk.folder = folder;
     const FolderRead &read = m_folders[size_t(folder)].read;
@@ -413,14 +437,13 @@ void DiskView::resolveRow(RenameEntry &row, int folder) const
     case FolderRead::State::Listed:
         break;
     }
-    const int entry = read.listing.find(namePartOf(row.fullPath));
     if (entry < 0) {
         disk.entry = DiskRef::Missing;
     } else if (row.inode == 0) {
         // First sight of the entry: from now on it is the row's.
-        row.inode = read.listing.inode(entry);
+        row.inode = inode;
         disk.entry = entry;
-    } else if (read.stableInodes && read.listing.inode(entry) != row.inode) {
+    } else if (read.stableInodes && inode != row.inode) {
         disk.entry = DiskRef::Replaced;
     } else {
         disk.entry = entry;
@@ -437,12 +460,69 @@ void DiskView::resolve(RowStore &store, const std::vector<int> &rows)
     number();
 }
 
+void DiskView::readAhead(const QStringList &paths)
+{
+    // Below this many rows, making them takes less than starting a thread.
+    constexpr qsizetype kReadAheadFrom = 1000;
+    m_ahead.reset();
+    std::unique_ptr<FolderReader> reader = m_reader->another();
+    if (paths.size() < kReadAheadFrom || !reader || !m_reusable.isEmpty())
+        return;
+    // The other thread gets the folders met so far as a copy of its own:
+    // this view changes meanwhile.
+    QSet<QString> known;
+    known.reserve(m_paths.count());
+    for (int i = 0; i < m_paths.count(); ++i)
+        known.insert(m_paths.name(i).toString());
+    m_ahead = std::make_unique<FolderReadAhead>(std::move(reader), paths, std::move(known));
+}
+
+std::pair<int, bool> DiskView::adopt(const QString &path, FolderRead &read)
+{
+    // As folderFor() does with a folder it reads itself.
+    const int known = knownFolder(path);
+    if (known >= 0)
+        return {known, false};
+    const auto sameFolder = read.state == FolderRead::State::Missing
+                                ? m_byId.constEnd()
+                                : m_byId.constFind(read.stamp.id);
+    const bool adopted = sameFolder == m_byId.constEnd();
+    const int folder = adopted ? addFolder(path, std::move(read)) : *sameFolder;
+    m_paths.add(path);
+    m_pathFolder.push_back(folder);
+    return {folder, adopted};
+}
+
 void DiskView::resolve(RowStore &store, int first, int last)
 {
+    // What was read ahead serves only the rows it was read for, made of
+    // the very paths it looked up.
+    ReadAhead ahead;
+    if (m_ahead) {
+        ahead = m_ahead->take();
+        m_ahead.reset();
+    }
+    const bool useAhead = m_reusable.isEmpty() && ahead.paths.size() == last - first + 1;
+    // Per folder read ahead: the view's folder, -1 until the first row asks,
+    // and whether its listing is the one the paths were looked up in.
+    std::vector<std::pair<int, bool>> aheadFolder(ahead.folders.size(), {-1, false});
+
     // Rows come folder by folder: most share the folder of the row before.
     QStringView lastText;
     int lastFolder = -1;
-    store.updateRowState(first, last, [&](RenameEntry &row, int) {
+    store.updateRowState(first, last, [&](RenameEntry &row, int r) {
+        const qsizetype i = r - first;
+        if (useAhead && row.fullPath.constData() == ahead.paths.at(i).constData() &&
+            ahead.folderOf[size_t(i)] >= 0) {
+            const qint32 a = ahead.folderOf[size_t(i)];
+            std::pair<int, bool> &folder = aheadFolder[size_t(a)];
+            if (folder.first < 0)
+                folder = adopt(ahead.folders[size_t(a)].path, ahead.folders[size_t(a)].read);
+            if (folder.second) {
+                placeRow(row, folder.first, ahead.entryOf[size_t(i)], ahead.inodeOf[size_t(i)]);
+                return;
+            }
+        }
         const QStringView text = folderPartOf(row.fullPath);
         if (lastFolder < 0 || text != lastText) {
             lastFolder = folderFor(text);
@@ -580,6 +660,7 @@ void DiskView::rebuild(RowStore &store, const std::vector<bool> &current)
 
 void DiskView::clear()
 {
+    m_ahead.reset();
     ++m_generation;
     m_folders.clear();
     m_paths = NameTable();

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+class FolderReadAhead;
 class RowStore;
 struct RenameEntry;
 
@@ -48,6 +49,7 @@ public:
     int find(const NameKey &key) const { return m_names.find(key); }
     int find(QStringView name) const { return m_names.find(name); }
     void prefetch(quint64 hash) const { m_names.prefetch(hash); }
+    void prefetchName(int entry) const { m_names.prefetchName(entry); }
     QStringView name(int entry) const { return m_names.name(entry); }
     bool removed(int entry) const { return m_names.removed(entry); }
     quint64 inode(int entry) const { return m_inodes[size_t(entry)]; }
@@ -108,6 +110,9 @@ public:
     // The stamp of the folder the path names (links followed), if there is one.
     virtual std::optional<FolderStamp> stamp(const QString &path) = 0;
     virtual FolderRead read(const QString &path) = 0;
+    // A reader of its own for another thread; none where reads cannot be
+    // shared out.
+    virtual std::unique_ptr<FolderReader> another() const { return nullptr; }
 };
 
 // Reads the real disk: one getdents pass per folder, never a stat per entry.
@@ -144,6 +149,10 @@ public:
     // The same, reading the folder when it is new.
     int folderFor(QStringView path);
 
+    // Rows of these paths are about to be made, at the end of the list:
+    // when they are many, their folders are read and the paths looked up on
+    // another thread meanwhile, for resolve() to take.
+    void readAhead(const QStringList &paths);
     // Looks up the rows [first, last], reading the folders met for the first time.
     void resolve(RowStore &store, int first, int last);
     void resolve(RowStore &store, const std::vector<int> &rows);
@@ -166,6 +175,12 @@ private:
     void rebuild(RowStore &store, const std::vector<bool> &current);
     int folderOf(const FolderStamp *stamp, const QString &path);
     void resolveRow(RenameEntry &row, int folder) const;
+    // The same with the row's entry looked up already (-1 for none), and
+    // that entry's inode.
+    void placeRow(RenameEntry &row, int folder, int entry, quint64 inode) const;
+    // The view's folder for a folder read ahead, and whether that read is
+    // the folder's listing (not another spelling's, read before).
+    std::pair<int, bool> adopt(const QString &path, FolderRead &read);
     void number();
 
     std::unique_ptr<FolderReader> m_reader;
@@ -177,6 +192,7 @@ private:
     // While refresh() starts afresh: the listings that are still current.
     QHash<FileId, FolderRead> m_reusable;
     std::vector<bool> m_touched;
+    std::unique_ptr<FolderReadAhead> m_ahead;
     int m_entryCount = 0;
     quint64 m_generation = 0;
 };

@@ -4,6 +4,8 @@
 
 LivePlan::LivePlan(RowStore &store, QObject *parent) : QObject(parent), m_store(store)
 {
+    connect(&store, &RowStore::pathsAboutToBeAppended, this,
+            [this](const QStringList &paths) { m_disk.readAhead(paths); });
     connect(&store, &RowStore::rowsInserted, this, &LivePlan::onRowsInserted);
     connect(&store, &RowStore::cellsChanged, this, &LivePlan::onCellsChanged);
     connect(&store, &RowStore::wasReset, this, &LivePlan::onStoreReset);

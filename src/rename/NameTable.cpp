@@ -221,9 +221,3 @@ int NameTable::find(const NameKey &key) const
         }
     }
 }
-
-QStringView NameTable::name(int index) const
-{
-    const Span &span = m_spans[size_t(index)];
-    return QStringView(m_text.data() + span.offset, span.length);
-}

@@ -68,7 +68,13 @@ public:
     // Asks the processor for the memory find(key) will look at first, so
     // that a caller going through many names can look ahead.
     void prefetch(quint64 hash) const;
-    QStringView name(int index) const;
+    // Asks for the memory that tells where a name's text is.
+    void prefetchName(int index) const { __builtin_prefetch(&m_spans[size_t(index)]); }
+    QStringView name(int index) const
+    {
+        const Span &span = m_spans[size_t(index)];
+        return QStringView(m_text.data() + span.offset, span.length);
+    }
     bool removed(int index) const { return m_spans[size_t(index)].removed; }
 
 private:

@@ -137,6 +137,13 @@ void scanName(QStringView text, NameScan &scan)
     scan.ascii = ascii;
 }
 
+// Whether the listed entry is under the name key: exactly when looking key
+// up would find that entry, since no two entries share a name.
+bool isOwnName(const FolderListing &listing, int entry, const NameKey &key)
+{
+    return !listing.removed(entry) && key.equals(listing.name(entry));
+}
+
 bool takesPartInUndo(const RenameEntry &e)
 {
     return e.checked && !e.previousPath.isEmpty() && e.previousPath != e.fullPath;
@@ -229,6 +236,7 @@ int RenamePlanner::targetFolderOf(int row) const
 void RenamePlanner::readTarget(int row, Target &target)
 {
     target.row = row;
+    target.ownEntry = -1;
     const RenameEntry &e = (*m_rows)[size_t(row)];
     if (m_mode == Mode::Rename) {
         target.inBatch = e.checked && !e.previewName.isEmpty();
@@ -255,6 +263,7 @@ void RenamePlanner::readTarget(int row, Target &target)
     const bool tooLong = target.head.size() + target.tail.size() > kMaxNameBytes;
     if (target.tail.isEmpty()) {
         target.scan.hash = tooLong ? 0 : nameHash(target.head);
+        noteOwnEntry(e, target);
         return;
     }
     // Rows mostly share their extension: it is scanned once.
@@ -277,6 +286,24 @@ void RenamePlanner::readTarget(int row, Target &target)
     s.halfSurrogate |= ext.halfSurrogate;
     s.control |= ext.control;
     s.ascii &= ext.ascii;
+    noteOwnEntry(e, target);
+}
+
+void RenamePlanner::noteOwnEntry(const RenameEntry &row, Target &target) const
+{
+    // The length of the name the row's path ends in, told by the length of
+    // the folder's spelling (without reading the path): another spelling of
+    // the folder only misses this shortcut.
+    if (row.disk.entry < 0 || row.disk.folder != target.folder)
+        return;
+    const DiskView::Folder &folder = m_disk->folder(target.folder);
+    const qsizetype spelling = folder.path.size();
+    const qsizetype name = row.fullPath.size() - (spelling == 1 ? 1 : spelling + 1);
+    if (name != target.head.size() + target.tail.size())
+        return;
+    target.ownEntry = row.disk.entry;
+    // Where that name lies, for fetchAhead() to ask for it.
+    folder.read.listing.prefetchName(target.ownEntry);
 }
 
 void RenamePlanner::fetchAhead(const Target &target) const
@@ -284,8 +311,13 @@ void RenamePlanner::fetchAhead(const Target &target) const
     if (!target.inBatch || target.folder < 0)
         return;
     const FolderRead &read = m_disk->folder(target.folder).read;
-    if (read.state == FolderRead::State::Listed)
+    if (read.state == FolderRead::State::Listed) {
         read.listing.prefetch(target.scan.hash);
+        // The entry's own name, where judge() compares it: the listing has
+        // the folder's order, not the rows', so it is rarely in the cache.
+        if (target.ownEntry >= 0)
+            __builtin_prefetch(read.listing.name(target.ownEntry).utf16());
+    }
     const quint64 hash = mixedHash(target.scan.hash, target.folder);
     __builtin_prefetch(
         &m_newSlots[m_sliceStart[size_t(target.folder)] + homeIn(target.folder, hash)]);
@@ -438,10 +470,15 @@ void RenamePlanner::judge(const Target &target, RowVerdict &verdict)
     const int source = e.disk.entry;
     const FolderRead *into = target.folder >= 0 ? &m_disk->folder(target.folder).read : nullptr;
     const NameKey key(target.head, target.tail, scan.hash);
+
+    // The new name is the name it has: nothing to do. Where it may be, the
+    // entry's own name is compared first, without a look-up.
+    if (target.ownEntry >= 0 && isOwnName(into->listing, target.ownEntry, key)) {
+        verdict.action = RowVerdict::Action::Skip;
+        return;
+    }
     const int taken =
         into && into->state == FolderRead::State::Listed ? into->listing.find(key) : -1;
-
-    // The new name is the name it has: nothing to do.
     if (target.folder == sourceFolder &&
         (source >= 0 ? taken == source : key.equals(namePartOf(e.fullPath)))) {
         verdict.action = RowVerdict::Action::Skip;

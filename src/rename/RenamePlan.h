@@ -94,8 +94,12 @@ private:
         QStringView head;
         QStringView tail;
         NameScan scan;
+        // The row's listed entry where the new name may be the name it has
+        // (as long), else -1: judge() compares that name first.
+        int ownEntry = -1;
     };
     void readTarget(int row, Target &target);
+    void noteOwnEntry(const RenameEntry &row, Target &target) const;
     void fetchAhead(const Target &target) const;
     void judge(const Target &target, RowVerdict &verdict);
     PlanMark badName(const RenameEntry &row, const Target &target) const;

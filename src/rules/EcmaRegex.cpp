@@ -113,6 +113,10 @@ struct EcmaRegex::Compiled
     bool jit = false;
     int captureCount = 0;
     bool hasNames = false;
+    // No match is shorter: PCRE2's own bound, which it checks itself at the
+    // start of every search. Checked here, a name whose match ended at its
+    // end needs no second call to find that no more follow.
+    PCRE2_SIZE minLength = 0;
 
     // The last replacement parsed; a rule pass uses the same one for every name.
     rules::ReplaceTemplate replacement;
@@ -176,6 +180,9 @@ EcmaRegex::EcmaRegex(const QString &pattern)
     pcre2_pattern_info(d->code.get(), PCRE2_INFO_NAMECOUNT, &names);
     d->captureCount = int(captures);
     d->hasNames = names > 0;
+    uint32_t minLength = 0;
+    pcre2_pattern_info(d->code.get(), PCRE2_INFO_MINLENGTH, &minLength);
+    d->minLength = minLength;
 
     d->matchData.reset(pcre2_match_data_create_from_pattern(d->code.get(), nullptr));
     d->matchContext.reset(pcre2_match_context_create(nullptr));
@@ -261,7 +268,7 @@ void EcmaRegex::replaceAll(const QString &subject, const QString &replacement, Q
 
     PCRE2_SIZE copied = 0; // subject[0, copied) is already in out
     PCRE2_SIZE offset = 0;
-    while (offset <= length) {
+    while (offset <= length && length - offset >= d->minLength) {
         const int rc = d->findNext(units, length, offset, deadline);
         if (rc == PCRE2_ERROR_NOMATCH)
             break;

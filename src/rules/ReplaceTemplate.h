@@ -26,7 +26,10 @@ public:
     // names no group, and then "$<" stands for itself.
     void parse(const QString &text, int groups, const GroupNumber &numberOf);
     // Whether `text` is the text parse() was last given.
-    bool holds(const QString &text) const { return m_parsed && text == m_text; }
+    bool holds(const QString &text) const
+    {
+        return m_parsed && (text.isSharedWith(m_text) || text == m_text);
+    }
 
     // Appends the expansion for one match in `subject`. `offsets` holds `pairs` pairs of start
     // and end offsets: the whole match's, then those of groups 1, 2, ...; a group past them
