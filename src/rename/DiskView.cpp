@@ -613,7 +613,11 @@ bool DiskView::merge(int folder, FolderRead fresh, std::vector<std::vector<bool>
     bool any = false;
     const FolderListing &now = fresh.listing;
     for (int n = 0; n < now.count(); ++n) {
-        const int entry = listing.find(now.name(n));
+        // A folder read again lists most names where it listed them before.
+        const QStringView name = now.name(n);
+        const int entry = n < listing.count() && !listing.removed(n) && listing.name(n) == name
+                              ? n
+                              : listing.find(name);
         if (entry < 0) {
             touch(listing.add(now.name(n), now.inode(n), now.kind(n)));
             any = true;

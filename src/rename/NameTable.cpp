@@ -128,8 +128,16 @@ void NameTable::rename(int index, QStringView name)
     // A batch renames thousands at once: the table is built again once,
     // in one pass, by index().
     Span &span = m_spans[size_t(index)];
-    m_garbage += span.length;
-    append(span, name);
+    if (name.size() <= span.length) {
+        // A name no longer than the one it replaces takes its place: a batch
+        // that renames a folder of 100,000 names then does not grow the pool.
+        std::copy(name.utf16(), name.utf16() + name.size(), m_text.begin() + span.offset);
+        m_garbage += span.length - size_t(name.size());
+        span.length = quint16(name.size());
+    } else {
+        m_garbage += span.length;
+        append(span, name);
+    }
     m_unindexed = true;
 }
 

@@ -267,7 +267,9 @@ private:
                 if (!encoded || !appendNativePath(m_native, step.to))
                     step.failure = failureFromErrno(EINVAL);
             }
-            if (folderOf(step.to) != folderOf(step.from))
+            // A new name never leaves its folder (the plan refuses a "/"
+            // in it); an undo may go back into another.
+            if (m_mode == RenamePlanner::Mode::Undo && folderOf(step.to) != folderOf(step.from))
                 m_folders.addFoldersOf(step.to);
             step.mayHoldRows = m_folders.contains(step.from);
             if (step.mayHoldRows)

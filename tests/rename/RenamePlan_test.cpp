@@ -33,6 +33,22 @@ public:
         ++folder.changed;
     }
 
+    // The folder now lists these names, in this order: those it had keep
+    // their inodes.
+    void relist(const QString &path, const QStringList &names)
+    {
+        Folder &folder = m_folders[path];
+        QList<QPair<QString, quint64>> entries;
+        for (const QString &name : names) {
+            quint64 inode = ++m_next;
+            for (const auto &[had, hadInode] : std::as_const(folder.entries))
+                inode = had == name ? hadInode : inode;
+            entries.append({name, inode});
+        }
+        folder.entries = entries;
+        ++folder.changed;
+    }
+
     std::optional<FolderStamp> stamp(const QString &path) override
     {
         const auto it = m_folders.constFind(m_links.value(path, path));
@@ -213,6 +229,18 @@ TEST_F(PlanTest, ARowWhosePathNowHoldsAnotherFileFailsOnceTheFolderIsReadAgain)
     m_folders->replace("/d", "a.txt");
     EXPECT_TRUE(m_disk->refresh(m_model));
     EXPECT_EQ(plan(), "replaced ok");
+}
+
+TEST_F(PlanTest, AFolderReadAgainInAnotherOrderIsTakenNameByName)
+{
+    m_folders->add("/d", {"a.txt", "b.txt", "c.txt", "d.txt"});
+    addRows({"a.txt>x", "b.txt>y", "c.txt>e", "d.txt>w"});
+    EXPECT_EQ(plan(), "ok ok ok ok");
+    // b.txt went, e.txt came, d.txt is another file now; the rest moved up.
+    m_folders->relist("/d", {"c.txt", "a.txt", "e.txt", "d.txt"});
+    m_folders->replace("/d", "d.txt");
+    EXPECT_TRUE(m_disk->refresh(m_model));
+    EXPECT_EQ(plan(), "ok missing exists replaced");
 }
 
 TEST_F(PlanTest, UndoTakesEveryChainFromItsFreeEndWhateverTheListOrder)
