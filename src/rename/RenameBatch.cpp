@@ -138,6 +138,7 @@ struct Step
     QString to;
     qsizetype nativeFrom = -1; // offsets of the system's bytes in the chunk's buffer
     qsizetype nativeTo = -1;
+    int folder = AT_FDCWD; // the folder both are in, opened: the bytes are names in it
     std::optional<RenameFailure> failure;
 };
 
@@ -240,6 +241,7 @@ private:
     int planChunk(const std::vector<int> &order, int position)
     {
         m_native.resize(0);
+        m_openFolders.clear();
         const int planned = std::min(m_chunkRows, m_plannedEnd - position);
         for (int i = 0; i < planned; ++i) {
             Step &step = m_chunk[size_t(i)];
@@ -261,10 +263,13 @@ private:
                     .append(e.extension);
             }
             if (m_renamesOnDisk) {
+                step.folder = openFolderOf(step);
+                const bool byName = step.folder != AT_FDCWD;
                 step.nativeFrom = m_native.size();
-                const bool encoded = appendNativePath(m_native, step.from);
+                const bool encoded =
+                    appendNativePath(m_native, byName ? namePartOf(step.from) : step.from);
                 step.nativeTo = m_native.size();
-                if (!encoded || !appendNativePath(m_native, step.to))
+                if (!encoded || !appendNativePath(m_native, byName ? namePartOf(step.to) : step.to))
                     step.failure = failureFromErrno(EINVAL);
             }
             // A new name never leaves its folder (the plan refuses a "/"
@@ -276,6 +281,25 @@ private:
                 return i + 1;
         }
         return planned;
+    }
+
+    // The folder the step renames in, opened for this chunk; AT_FDCWD where
+    // the step moves between folders or the folder cannot be opened.
+    int openFolderOf(const Step &step)
+    {
+        const QStringView folder = folderOf(step.from);
+        const QStringView toFolder = folderOf(step.to);
+        // A new name is put after its row's folder: the folder is the same
+        // unless the name holds a "/", which the plan refuses anyway.
+        const bool sameFolder = m_mode == RenamePlanner::Mode::Rename
+                                    ? toFolder.size() == folder.size()
+                                    : toFolder == folder;
+        if (folder.isEmpty() || !sameFolder)
+            return AT_FDCWD;
+        if (m_openFolders.empty() || m_openFolders.back().first != folder)
+            m_openFolders.emplace_back(folder.toString(), OpenFolder(folder.toString()));
+        const OpenFolder &open = m_openFolders.back().second;
+        return open.isValid() ? open.fd() : AT_FDCWD;
     }
 
     // A rename the plan foresaw failed on disk. Where a later verdict counted
@@ -307,9 +331,9 @@ private:
                 continue;
             if (!step.failure) {
                 if (m_renamesOnDisk)
-                    step.failure = renameEncodedOnDisk(step.from, step.to,
-                                                       m_native.constData() + step.nativeFrom,
-                                                       m_native.constData() + step.nativeTo);
+                    step.failure = renameEncodedOnDisk(
+                        step.from, step.to, m_native.constData() + step.nativeFrom,
+                        m_native.constData() + step.nativeTo, step.folder);
                 else
                     step.failure = m_rename(step.from, step.to);
             }
@@ -424,6 +448,7 @@ private:
     int m_plannedEnd = 0;               // positions before it have their verdicts
     int m_window = INT_MAX;
     QByteArray m_native;
+    std::vector<std::pair<QString, OpenFolder>> m_openFolders; // of the chunk
     std::vector<Move> m_moves;
     std::vector<std::pair<QString, QString>> m_renamedFolders;
     int m_lastProcessed = -1;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -155,23 +156,23 @@ bool listsOnlyFirst(const QString &folder, const QString &listed, const QString 
     return found;
 }
 
+// EINVAL is also the answer of a file system that does not know
+// RENAME_NOREPLACE (some FUSE and network file systems). A truly invalid
+// rename, such as a folder into itself, fails the same way again without it.
+bool mayLackNoReplace(int err)
+{
+    return err == EINVAL || err == ENOSYS;
+}
+
 // 0 or the errno of the failure; never replaces an existing entry.
 int renameNoReplace(const char *from, const char *to)
 {
     if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
         return 0;
     const int err = errno;
-    // EINVAL is also the answer of a file system that does not know the flag
-    // (some FUSE and network file systems). A truly invalid rename, such as a
-    // folder into itself, fails the same way again below.
-    if (err != EINVAL && err != ENOSYS)
+    if (!mayLackNoReplace(err))
         return err;
     return renameWithoutFlag(from, to);
-}
-
-bool hasNul(const QString &path)
-{
-    return path.contains(QChar(u'\0'));
 }
 
 // Both paths as the system gets them; false when either cannot be given.
@@ -239,10 +240,10 @@ bool isSameEntryCaseChange(const QString &from, const QString &to)
     return listsOnlyFirst(folderPrefix(from), lastComponent(from), lastComponent(to));
 }
 
-bool appendNativePath(QByteArray &out, const QString &path)
+bool appendNativePath(QByteArray &out, QStringView path)
 {
     // A NUL would cut the native path short and name another entry.
-    if (path.isEmpty() || hasNul(path))
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
         return false;
     QStringEncoder toUtf8(QStringEncoder::Utf8);
     const qsizetype start = out.size();
@@ -299,10 +300,40 @@ std::optional<RenameFailure> renameOnDisk(const QString &from, const QString &to
     return renameEncodedOnDisk(from, to, nativeFrom.constData(), nativeTo.constData());
 }
 
-std::optional<RenameFailure> renameEncodedOnDisk(const QString &from, const QString &to,
-                                                 const char *nativeFrom, const char *nativeTo)
+OpenFolder::OpenFolder(const QString &path)
 {
-    const int err = renameNoReplace(nativeFrom, nativeTo);
+    QByteArray native;
+    if (appendNativePath(native, path))
+        m_fd = ::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+OpenFolder::~OpenFolder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+OpenFolder::OpenFolder(OpenFolder &&other) noexcept : m_fd(std::exchange(other.m_fd, -1))
+{}
+
+std::optional<RenameFailure> renameEncodedOnDisk(const QString &from, const QString &to,
+                                                 const char *nativeFrom, const char *nativeTo,
+                                                 int folder)
+{
+    int err = 0;
+    if (folder == AT_FDCWD) {
+        err = renameNoReplace(nativeFrom, nativeTo);
+    } else if (::renameat2(folder, nativeFrom, folder, nativeTo, RENAME_NOREPLACE) != 0) {
+        err = errno;
+        // The ways round a missing flag work on full paths.
+        if (mayLackNoReplace(err)) {
+            QByteArray fullFrom;
+            QByteArray fullTo;
+            err = encodeBoth(from, to, fullFrom, fullTo)
+                      ? renameWithoutFlag(fullFrom.constData(), fullTo.constData())
+                      : EINVAL;
+        }
+    }
     // On a case-insensitive file system "Photo.jpg" exists when "photo.jpg"
     // does: it is the same entry, so the rename takes a detour.
     if (err == EEXIST && isSameEntryCaseChange(from, to))

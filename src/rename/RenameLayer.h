@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <fcntl.h>
+
 #include <functional>
 #include <optional>
 
@@ -26,12 +28,35 @@ std::optional<RenameFailure> renameOnDisk(const QString &from, const QString &to
 // The bytes the system gets for a path (UTF-8, as QFile::encodeName gives
 // them) appended to `out` with a closing NUL. False, with nothing appended,
 // for a path the system would read as another: empty, or with a NUL inside.
-bool appendNativePath(QByteArray &out, const QString &path);
+bool appendNativePath(QByteArray &out, QStringView path);
 
 // renameOnDisk for paths whose bytes appendNativePath has given: a batch
-// encodes a run of paths first and then renames them back to back.
+// encodes a run of paths first and then renames them back to back. Given a
+// folder (an open descriptor of the folder both paths are in), the bytes are
+// the two names in it: the system then finds them from the folder rather
+// than walking every folder above it, twice for every rename.
 std::optional<RenameFailure> renameEncodedOnDisk(const QString &from, const QString &to,
-                                                 const char *nativeFrom, const char *nativeTo);
+                                                 const char *nativeFrom, const char *nativeTo,
+                                                 int folder = AT_FDCWD);
+
+// A folder opened to rename entries in it by name; not valid where it cannot be
+// opened (a rename by full paths then does).
+class OpenFolder
+{
+public:
+    explicit OpenFolder(const QString &path);
+    ~OpenFolder();
+    OpenFolder(OpenFolder &&other) noexcept;
+    OpenFolder(const OpenFolder &) = delete;
+    OpenFolder &operator=(const OpenFolder &) = delete;
+    OpenFolder &operator=(OpenFolder &&) = delete;
+
+    bool isValid() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+};
 
 // The result cell texts.
 QString successText();
