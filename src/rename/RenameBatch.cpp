@@ -242,6 +242,8 @@ private:
     {
         m_native.resize(0);
         m_openFolders.clear();
+        m_lastFolder.clear();
+        m_lastFolderFd = std::nullopt;
         const int planned = std::min(m_chunkRows, m_plannedEnd - position);
         for (int i = 0; i < planned; ++i) {
             Step &step = m_chunk[size_t(i)];
@@ -284,7 +286,9 @@ private:
     }
 
     // The folder the step renames in, opened for this chunk; AT_FDCWD where
-    // the step moves between folders or the folder cannot be opened.
+    // the step moves between folders, or is the first in a run of renames in
+    // its folder (opening costs a system call of its own: a list of one file
+    // a folder would pay it for every rename), or the folder cannot be opened.
     int openFolderOf(const Step &step)
     {
         const QStringView folder = folderOf(step.from);
@@ -296,10 +300,16 @@ private:
                                     : toFolder == folder;
         if (folder.isEmpty() || !sameFolder)
             return AT_FDCWD;
-        if (m_openFolders.empty() || m_openFolders.back().first != folder)
-            m_openFolders.emplace_back(folder.toString(), OpenFolder(folder.toString()));
-        const OpenFolder &open = m_openFolders.back().second;
-        return open.isValid() ? open.fd() : AT_FDCWD;
+        if (folder != m_lastFolder) {
+            m_lastFolder = folder.toString();
+            m_lastFolderFd = std::nullopt;
+            return AT_FDCWD;
+        }
+        if (!m_lastFolderFd) {
+            m_openFolders.emplace_back(m_lastFolder);
+            m_lastFolderFd = m_openFolders.back().isValid() ? m_openFolders.back().fd() : AT_FDCWD;
+        }
+        return *m_lastFolderFd;
     }
 
     // A rename the plan foresaw failed on disk. Where a later verdict counted
@@ -448,7 +458,11 @@ private:
     int m_plannedEnd = 0;               // positions before it have their verdicts
     int m_window = INT_MAX;
     QByteArray m_native;
-    std::vector<std::pair<QString, OpenFolder>> m_openFolders; // of the chunk
+    // The folders opened for the chunk's renames, and the folder of its
+    // last rename with its descriptor once opened.
+    std::vector<OpenFolder> m_openFolders;
+    QString m_lastFolder;
+    std::optional<int> m_lastFolderFd;
     std::vector<Move> m_moves;
     std::vector<std::pair<QString, QString>> m_renamedFolders;
     int m_lastProcessed = -1;
