@@ -152,31 +152,41 @@ private:
     }
 
     // One getdents64 pass: names with their inode numbers and kinds, no stat.
+    // The whole folder is read first, so that the listing is sized once:
+    // grown by doubling, the names of a folder of 100,000 were copied again
+    // and again into fresh memory, most of the read's time.
     bool readNames(int fd, FolderListing &listing)
     {
-        m_buffer.resize(64 * 1024);
+        constexpr qsizetype kBatch = 64 * 1024;
+        qsizetype used = 0;
         for (;;) {
-            const long got = ::syscall(SYS_getdents64, fd, m_buffer.data(), m_buffer.size());
+            if (m_buffer.size() - used < kBatch)
+                m_buffer.resize(std::max(m_buffer.size() * 2, used + kBatch));
+            const long got =
+                ::syscall(SYS_getdents64, fd, m_buffer.data() + used, m_buffer.size() - used);
             if (got < 0)
                 return false;
             if (got == 0)
-                return true;
-            // Most folders come whole in the first batch: the listing is
-            // sized once for it rather than grown by doubling, which over
-            // ten thousand folders was a hundred thousand allocations.
-            if (listing.count() == 0) {
-                int entries = 0;
-                for (long offset = 0; offset < got; ++entries)
-                    offset +=
-                        reinterpret_cast<const dirent64 *>(m_buffer.data() + offset)->d_reclen;
-                listing.reserve(entries);
-            }
-            for (long offset = 0; offset < got;) {
-                const auto *entry = reinterpret_cast<const dirent64 *>(m_buffer.data() + offset);
-                offset += entry->d_reclen;
-                addEntry(listing, entry);
-            }
+                break;
+            used += got;
         }
+        int entries = 0;
+        size_t characters = 0;
+        for (qsizetype offset = 0; offset < used; ++entries) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(m_buffer.data() + offset);
+            offset += entry->d_reclen;
+            characters += std::strlen(entry->d_name);
+        }
+        listing.reserve(entries, characters);
+        for (qsizetype offset = 0; offset < used;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(m_buffer.data() + offset);
+            offset += entry->d_reclen;
+            addEntry(listing, entry);
+        }
+        // What one huge folder needed is not kept for all the others.
+        if (m_buffer.size() > 4 * 1024 * 1024)
+            m_buffer = QByteArray();
+        return true;
     }
 
     void addEntry(FolderListing &listing, const dirent64 *entry)
@@ -204,7 +214,8 @@ private:
                 return;
             text = m_name;
         }
-        const FolderListing::Kind kind = entry->d_type == DT_DIR ? FolderListing::Kind::Folder
+        const FolderListing::Kind kind = entry->d_type == DT_DIR   ? FolderListing::Kind::Folder
+                                         : entry->d_type == DT_LNK ? FolderListing::Kind::Link
                                          : entry->d_type == DT_UNKNOWN
                                              ? FolderListing::Kind::Unknown
                                              : FolderListing::Kind::Other;
@@ -239,9 +250,9 @@ QStringView namePartOf(QStringView path)
 
 // FolderListing
 
-void FolderListing::reserve(int entries)
+void FolderListing::reserve(int entries, size_t characters)
 {
-    m_names.reserve(entries);
+    m_names.reserve(entries, characters);
     m_inodes.reserve(size_t(entries));
     m_kinds.reserve(size_t(entries));
 }

@@ -42,10 +42,12 @@ struct FolderStamp
 class FolderListing
 {
 public:
-    enum class Kind : quint8 { Unknown, Folder, Other };
+    enum class Kind : quint8 { Unknown, Folder, Link, Other };
 
     int count() const { return m_names.count(); }
-    void reserve(int entries);
+    // Room for this many entries, with names of this many characters in all
+    // (UTF-16 units; a name's UTF-8 bytes are at least as many).
+    void reserve(int entries, size_t characters);
     int find(const NameKey &key) const { return m_names.find(key); }
     int find(QStringView name) const { return m_names.find(name); }
     void prefetch(quint64 hash) const { m_names.prefetch(hash); }

@@ -78,10 +78,10 @@ bool NameKey::equals(QStringView name) const
     return name.size() == size() && sameText(m_head, m_tail, m_head.size(), name);
 }
 
-void NameTable::reserve(int names)
+void NameTable::reserve(int names, size_t characters)
 {
     m_spans.reserve(size_t(names));
-    m_text.reserve(size_t(names) * 16);
+    m_text.reserve(characters);
 }
 
 void NameTable::append(Span &span, QStringView name)

@@ -52,7 +52,7 @@ class NameTable
 {
 public:
     int count() const { return static_cast<int>(m_spans.size()); }
-    void reserve(int names);
+    void reserve(int names, size_t characters);
 
     int add(QStringView name);
     void remove(int index);

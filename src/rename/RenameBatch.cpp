@@ -168,7 +168,7 @@ public:
                 const ProgressFunction &progress, int chunkRows, RenamePlanner::Mode mode)
         : m_store(store), m_disk(disk), m_rename(rename), m_progress(progress),
           m_chunkRows(std::max(chunkRows, 1)), m_mode(mode),
-          m_renamesOnDisk(!rename || isRenameOnDisk(rename)), m_folders(store),
+          m_renamesOnDisk(!rename || isRenameOnDisk(rename)),
           m_edits(store, RenameEntry::OriginalName, RenameEntry::PreviousPath),
           m_chunk(size_t(m_chunkRows))
     {}
@@ -241,9 +241,7 @@ private:
     int planChunk(const std::vector<int> &order, int position)
     {
         m_native.resize(0);
-        m_openFolders.clear();
-        m_lastFolder.clear();
-        m_lastFolderFd = std::nullopt;
+        m_retiredFolders.clear();
         const int planned = std::min(m_chunkRows, m_plannedEnd - position);
         for (int i = 0; i < planned; ++i) {
             Step &step = m_chunk[size_t(i)];
@@ -276,16 +274,17 @@ private:
             }
             // A new name never leaves its folder (the plan refuses a "/"
             // in it); an undo may go back into another.
-            if (m_mode == RenamePlanner::Mode::Undo && folderOf(step.to) != folderOf(step.from))
-                m_folders.addFoldersOf(step.to);
-            step.mayHoldRows = m_folders.contains(step.from);
+            if (m_folders && m_mode == RenamePlanner::Mode::Undo &&
+                folderOf(step.to) != folderOf(step.from))
+                m_folders->addFoldersOf(step.to);
+            step.mayHoldRows = mayBeFolder(e) && folders().contains(step.from);
             if (step.mayHoldRows)
                 return i + 1;
         }
         return planned;
     }
 
-    // The folder the step renames in, opened for this chunk; AT_FDCWD where
+    // The folder the step renames in, opened; AT_FDCWD where
     // the step moves between folders, or is the first in a run of renames in
     // its folder (opening costs a system call of its own: a list of one file
     // a folder would pay it for every rename), or the folder cannot be opened.
@@ -301,15 +300,44 @@ private:
         if (folder.isEmpty() || !sameFolder)
             return AT_FDCWD;
         if (folder != m_lastFolder) {
+            // Steps of this chunk may still use it.
+            if (m_lastOpen)
+                m_retiredFolders.push_back(std::move(*m_lastOpen));
+            m_lastOpen.reset();
             m_lastFolder = folder.toString();
-            m_lastFolderFd = std::nullopt;
             return AT_FDCWD;
         }
-        if (!m_lastFolderFd) {
-            m_openFolders.emplace_back(m_lastFolder);
-            m_lastFolderFd = m_openFolders.back().isValid() ? m_openFolders.back().fd() : AT_FDCWD;
-        }
-        return *m_lastFolderFd;
+        if (!m_lastOpen)
+            m_lastOpen.emplace(m_lastFolder);
+        return m_lastOpen->isValid() ? m_lastOpen->fd() : AT_FDCWD;
+    }
+
+    // Made from the rows as they are when first asked for (the rows a batch
+    // moved already hold their new paths): a batch that renames no folder,
+    // nor a link that may lead to one, never needs it.
+    FoldersWithRows &folders()
+    {
+        if (!m_folders)
+            m_folders.emplace(m_store);
+        return *m_folders;
+    }
+
+    // Whether the row's entry may hold others: a folder, a link, or an
+    // entry whose kind the folder's listing does not tell.
+    bool mayBeFolder(const RenameEntry &e) const
+    {
+        if (e.disk.folder < 0 || e.disk.entry < 0)
+            return true;
+        const FolderRead &read = m_disk.folder(e.disk.folder).read;
+        return read.state != FolderRead::State::Listed ||
+               read.listing.kind(e.disk.entry) != FolderListing::Kind::Other;
+    }
+
+    void forgetOpenFolders()
+    {
+        m_lastOpen.reset();
+        m_lastFolder.clear();
+        m_retiredFolders.clear();
     }
 
     // A rename the plan foresaw failed on disk. Where a later verdict counted
@@ -433,8 +461,10 @@ private:
         if (step.mayHoldRows && (isFolderEntry || isFolder(step.to))) {
             m_edits.flush();
             m_store.rebaseInside(step.from, step.to);
-            m_folders.follow(step.from, step.to);
+            folders().follow(step.from, step.to);
             m_renamedFolders.emplace_back(step.from, step.to);
+            // A folder's path may now name another folder, or none.
+            forgetOpenFolders();
         }
     }
 
@@ -450,7 +480,7 @@ private:
     const RenamePlanner::Mode m_mode;
     const bool m_renamesOnDisk;
     RenamePlanner m_planner;
-    FoldersWithRows m_folders;
+    std::optional<FoldersWithRows> m_folders; // made when first needed: folders()
     RowStore::RowEdits m_edits;
     std::vector<Step> m_chunk;
     std::vector<RowVerdict> m_verdicts; // by position in the batch's order
@@ -458,11 +488,12 @@ private:
     int m_plannedEnd = 0;               // positions before it have their verdicts
     int m_window = INT_MAX;
     QByteArray m_native;
-    // The folders opened for the chunk's renames, and the folder of its
-    // last rename with its descriptor once opened.
-    std::vector<OpenFolder> m_openFolders;
+    // The folder of the last rename, opened from the second rename in it on
+    // and kept open from one chunk to the next; those left behind within a
+    // chunk stay open until the chunk's renames are done.
     QString m_lastFolder;
-    std::optional<int> m_lastFolderFd;
+    std::optional<OpenFolder> m_lastOpen;
+    std::vector<OpenFolder> m_retiredFolders;
     std::vector<Move> m_moves;
     std::vector<std::pair<QString, QString>> m_renamedFolders;
     int m_lastProcessed = -1;

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -245,8 +246,17 @@ bool appendNativePath(QByteArray &out, QStringView path)
     // A NUL would cut the native path short and name another entry.
     if (path.isEmpty() || path.contains(QChar(u'\0')))
         return false;
-    QStringEncoder toUtf8(QStringEncoder::Utf8);
     const qsizetype start = out.size();
+    // Most names are plain ASCII: their bytes are their characters.
+    if (std::all_of(path.begin(), path.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        out.resize(start + path.size() + 1);
+        char *bytes = out.data() + start;
+        for (const QChar c : path)
+            *bytes++ = char(c.unicode());
+        *bytes = '\0';
+        return true;
+    }
+    QStringEncoder toUtf8(QStringEncoder::Utf8);
     out.resize(start + toUtf8.requiredSpace(path.size()) + 1);
     char *end = toUtf8.appendToBuffer(out.data() + start, path);
     *end++ = '\0';

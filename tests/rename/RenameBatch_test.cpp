@@ -184,6 +184,33 @@ TEST_F(RenameTest, AStaleSecondRowNeverRenamesWhatAnotherRowMovedToItsPath)
     check(QStringLiteral("long/"), 300, kRenameChunkRows); // the batch works in chunks of 256
 }
 
+TEST_F(RenameTest, RowsFollowALinkOrFolderRenamedBeforeThemAndRenameWhereTheyAreNow)
+{
+    // Renames go by name in an open folder: after "d" became "e" and "c"
+    // became "d", the rows of c rename in the new d, not in e.
+    addRow("real/a", "a2");
+    ASSERT_TRUE(QFile::link(path("real"), path("via")));
+    m_model.clear();
+    for (const auto &[name, preview] :
+         std::initializer_list<std::pair<QString, QString>>{{"via/a", "a2"},
+                                                            {"via", "via2"},
+                                                            {"via/b", "b2"}, // through a link
+                                                            {"d/x1", "y1"},
+                                                            {"d/x2", "y2"},
+                                                            {"d/", "e"},
+                                                            {"c/", "d"},
+                                                            {"c/z1", "w1"},
+                                                            {"c/z2", "w2"}})
+        addRow(name, preview);
+    EXPECT_EQ(runRenameBatch(m_model, renameOnDisk).succeeded, 9);
+    EXPECT_EQ(names("real"), QStringList({"a2", "b2"}));
+    EXPECT_EQ(names("e"), QStringList({"y1", "y2"}));
+    EXPECT_EQ(names("d"), QStringList({"w1", "w2"}));
+    EXPECT_EQ(runUndoBatch(m_model, renameOnDisk).succeeded, 9);
+    EXPECT_EQ(names(), QStringList({"c", "d", "real", "via"}));
+    EXPECT_EQ(names("c"), QStringList({"z1", "z2"}));
+}
+
 TEST_F(RenameTest, FailuresShowTheirOwnTextAndTheUndoTouchesOnlyWhatMoved)
 {
     // Names that are no plain name are refused without touching the disk; the
