@@ -365,19 +365,14 @@ int DiskView::folderFor(QStringView path)
     if (known >= 0)
         return known;
     const QString text = path.toString();
-    int folder = -1;
     if (m_reusable.isEmpty()) {
         // Read at once: the read tells the folder's identity too, and
         // another spelling of a folder met before is rare.
         FolderRead read = m_reader->read(text);
-        const auto known = read.state == FolderRead::State::Missing
-                               ? m_byId.constEnd()
-                               : m_byId.constFind(read.stamp.id);
-        folder = known != m_byId.constEnd() ? *known : addFolder(text, std::move(read));
-    } else {
-        const std::optional<FolderStamp> stamp = m_reader->stamp(text);
-        folder = folderOf(stamp ? &*stamp : nullptr, text);
+        return adopt(text, read).first;
     }
+    const std::optional<FolderStamp> stamp = m_reader->stamp(text);
+    const int folder = folderOf(stamp ? &*stamp : nullptr, text);
     m_paths.add(path);
     m_pathFolder.push_back(folder);
     return folder;
@@ -490,7 +485,6 @@ void DiskView::readAhead(const QStringList &paths)
 
 std::pair<int, bool> DiskView::adopt(const QString &path, FolderRead &read)
 {
-    // As folderFor() does with a folder it reads itself.
     const int known = knownFolder(path);
     if (known >= 0)
         return {known, false};

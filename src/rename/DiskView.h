@@ -180,8 +180,9 @@ private:
     // The same with the row's entry looked up already (-1 for none), and
     // that entry's inode.
     void placeRow(RenameEntry &row, int folder, int entry, quint64 inode) const;
-    // The view's folder for a folder read ahead, and whether that read is
-    // the folder's listing (not another spelling's, read before).
+    // The view's folder for a path whose folder was just read (here, or
+    // ahead), and whether that read became the folder's listing (not so for
+    // another spelling of a folder met before).
     std::pair<int, bool> adopt(const QString &path, FolderRead &read);
     void number();
 
