@@ -290,7 +290,11 @@ void Form1::addDroppedPaths(const QStringList &dropped)
         return;
     }
     // "a//b" and "a/./b" are "a/b": one entry, one row.
-    const PathIndex::Accepted accepted = m_pathIndex.accept(cleanedPaths(dropped));
+    const QStringList cleaned = cleanedPaths(dropped);
+    // Their folders are read meanwhile: when every path is new, these are
+    // the very paths of the new rows.
+    m_livePlan->readAhead(cleaned);
+    const PathIndex::Accepted accepted = m_pathIndex.accept(cleaned);
 
     if (accepted.hadDuplicates)
         setMessage(kAlreadyAdded);
@@ -311,7 +315,9 @@ void Form1::onFolderScanned(const QStringList &paths)
     m_previewChain->listRefilled();
     {
         const LivePlan::Pause pause(*m_livePlan);
-        m_rows->appendAndSortByKey(cleanedPaths(paths), m_rows->sortOrder());
+        const QStringList cleaned = cleanedPaths(paths);
+        m_livePlan->readAhead(cleaned);
+        m_rows->appendAndSortByKey(cleaned, m_rows->sortOrder());
     }
     showRowCount();
     hideHint();

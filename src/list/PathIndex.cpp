@@ -14,7 +14,8 @@ quint64 tagOf(size_t hash)
 PathIndex::Accepted PathIndex::accept(const QStringList &paths)
 {
     Accepted result;
-    result.newPaths.reserve(paths.size());
+    // While no path was seen before, the new paths are the paths: the list
+    // is shared, not built again, and is then the very list the caller has.
     const size_t wanted = std::bit_ceil((m_paths.size() + size_t(paths.size())) * 2 + 16);
     if (m_slots.size() < wanted) {
         m_slots.assign(wanted, 0);
@@ -22,7 +23,8 @@ PathIndex::Accepted PathIndex::accept(const QStringList &paths)
             insert(i, qHash(m_paths[i]));
     }
     m_paths.reserve(m_paths.size() + size_t(paths.size()));
-    for (const QString &path : paths) {
+    for (qsizetype p = 0; p < paths.size(); ++p) {
+        const QString &path = paths.at(p);
         const size_t hash = qHash(path);
         const size_t mask = m_slots.size() - 1;
         size_t i = hash & mask;
@@ -32,13 +34,20 @@ PathIndex::Accepted PathIndex::accept(const QStringList &paths)
                    m_paths[size_t(quint32(m_slots[i]) - 1)] == path;
         }
         if (seen) {
+            if (!result.hadDuplicates) {
+                result.newPaths = paths.first(p);
+                result.newPaths.reserve(paths.size());
+            }
             result.hadDuplicates = true;
             continue;
         }
         m_paths.push_back(path);
         m_slots[i] = tagOf(hash) | quint64(m_paths.size());
-        result.newPaths.push_back(path);
+        if (result.hadDuplicates)
+            result.newPaths.push_back(path);
     }
+    if (!result.hadDuplicates)
+        result.newPaths = paths;
     return result;
 }
 

@@ -12,7 +12,7 @@ class PathIndex
 public:
     struct Accepted
     {
-        QStringList newPaths; // in the order they were met
+        QStringList newPaths; // in the order they were met; the paths given, when all are new
         bool hadDuplicates = false;
     };
 

@@ -181,16 +181,8 @@ void RowStore::appendAndSortByKey(const QStringList &cleanPaths, Qt::SortOrder o
             folded.push_back(caseFoldedKey(key));
         return stableOrder(folded, order);
     }();
-    QStringList ordered;
-    ordered.reserve(cleanPaths.size());
-    std::vector<QString> orderedKeys;
-    orderedKeys.reserve(keys.size());
-    for (const int i : sorted) {
-        ordered.push_back(cleanPaths[i]);
-        orderedKeys.push_back(std::move(keys[size_t(i)]));
-    }
     const bool wasEmpty = m_rows.empty();
-    appendCleanPaths(ordered, orderedKeys);
+    appendCleanPaths(cleanPaths, sorted, keys);
     if (wasEmpty) {
         // The rows are in that order already: nothing for the sort to check.
         m_sortEnabled = true;
@@ -201,7 +193,8 @@ void RowStore::appendAndSortByKey(const QStringList &cleanPaths, Qt::SortOrder o
     }
 }
 
-void RowStore::appendCleanPaths(const QStringList &paths, const std::vector<QString> &sortKeys)
+void RowStore::appendCleanPaths(const QStringList &paths, const std::vector<int> &order,
+                                const std::vector<QString> &sortKeys)
 {
     if (paths.isEmpty())
         return;
@@ -209,16 +202,18 @@ void RowStore::appendCleanPaths(const QStringList &paths, const std::vector<QStr
     // building it elsewhere first costs a second copy and its page faults.
     const int first = count();
     const int last = first + static_cast<int>(paths.size()) - 1;
-    Q_EMIT pathsAboutToBeAppended(paths);
+    Q_EMIT pathsAboutToBeAppended(paths, order);
     Q_EMIT rowsAboutToBeInserted(first, last);
     reserveMore(static_cast<size_t>(paths.size()));
     // Rows from one folder mostly share their extension: one text for all
     // of them saves memory and lets a pass over the rows read it once.
     const bool keyed = sortKeys.size() == size_t(paths.size());
-    for (qsizetype i = 0; i < paths.size(); ++i)
+    for (qsizetype k = 0; k < paths.size(); ++k) {
+        const qsizetype i = order.empty() ? k : order[size_t(k)];
         m_rows.push_back(entryFromPath(paths[i],
                                        m_rows.empty() ? nullptr : &m_rows.back().extension,
                                        keyed ? &sortKeys[size_t(i)] : nullptr));
+    }
     Q_EMIT rowsInserted(first, last);
 }
 

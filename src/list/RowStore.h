@@ -164,9 +164,9 @@ public:
     void rebaseInside(const QString &oldFolder, const QString &newFolder);
 
 Q_SIGNALS:
-    // Rows of these paths are about to be made at the end of the list, in
-    // this order.
-    void pathsAboutToBeAppended(const QStringList &paths);
+    // Rows of these paths are about to be made at the end of the list: the
+    // k-th new row of paths[order[k]] (of paths[k] where order is empty).
+    void pathsAboutToBeAppended(const QStringList &paths, const std::vector<int> &order);
     void rowsAboutToBeInserted(int first, int last);
     void rowsInserted(int first, int last);
     void rowsAboutToBeRemoved(int first, int last);
@@ -182,8 +182,10 @@ Q_SIGNALS:
                       RowStore::Change change);
 
 private:
-    // sortKeys: none, or one for each path.
-    void appendCleanPaths(const QStringList &paths, const std::vector<QString> &sortKeys = {});
+    // Rows in `order` as pathsAboutToBeAppended tells it; sortKeys: none, or
+    // one for each path.
+    void appendCleanPaths(const QStringList &paths, const std::vector<int> &order = {},
+                          const std::vector<QString> &sortKeys = {});
     void reserveMore(size_t rows);
     void repackNames();
 

@@ -17,6 +17,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <system_error>
+
 namespace {
 
 qint64 nanoseconds(const timespec &t)
@@ -480,7 +482,25 @@ void DiskView::readAhead(const QStringList &paths)
     known.reserve(m_paths.count());
     for (int i = 0; i < m_paths.count(); ++i)
         known.insert(m_paths.name(i).toString());
-    m_ahead = std::make_unique<FolderReadAhead>(std::move(reader), paths, std::move(known));
+    try {
+        m_ahead = std::make_unique<FolderReadAhead>(std::move(reader), paths, std::move(known));
+    } catch (const std::system_error &) {
+        // No thread to be had: the folders are read as the rows need them.
+    }
+}
+
+void DiskView::expectRows(const QStringList &paths, const std::vector<int> &order)
+{
+    // The read ahead of these very paths (not of equal texts) goes on with
+    // their order; other rows are read ahead for now, if they are many.
+    if (m_ahead && m_ahead->paths().constData() == paths.constData() &&
+        m_ahead->paths().size() == paths.size()) {
+        m_ahead->setOrder(order);
+        return;
+    }
+    readAhead(paths);
+    if (m_ahead)
+        m_ahead->setOrder(order);
 }
 
 std::pair<int, bool> DiskView::adopt(const QString &path, FolderRead &read)
@@ -507,7 +527,7 @@ void DiskView::resolve(RowStore &store, int first, int last)
         ahead = m_ahead->take();
         m_ahead.reset();
     }
-    const bool useAhead = m_reusable.isEmpty() && ahead.paths.size() == last - first + 1;
+    const bool useAhead = m_reusable.isEmpty() && ahead.rowCount() == last - first + 1;
     // Per folder read ahead: the view's folder, -1 until the first row asks,
     // and whether its listing is the one the paths were looked up in.
     std::vector<std::pair<int, bool>> aheadFolder(ahead.folders.size(), {-1, false});
@@ -517,7 +537,7 @@ void DiskView::resolve(RowStore &store, int first, int last)
     int lastFolder = -1;
     store.updateRowState(first, last, [&](RenameEntry &row, int r) {
         const qsizetype i = r - first;
-        if (useAhead && row.fullPath.constData() == ahead.paths.at(i).constData() &&
+        if (useAhead && row.fullPath.constData() == ahead.pathOfRow(i).constData() &&
             ahead.folderOf[size_t(i)] >= 0) {
             const qint32 a = ahead.folderOf[size_t(i)];
             std::pair<int, bool> &folder = aheadFolder[size_t(a)];

@@ -152,9 +152,13 @@ public:
     int folderFor(QStringView path);
 
     // Rows of these paths are about to be made, at the end of the list:
-    // when they are many, their folders are read and the paths looked up on
-    // another thread meanwhile, for resolve() to take.
+    // when they are many, their folders are read on another thread
+    // meanwhile, and the paths looked up there once expectRows() tells the
+    // order of the rows, for resolve() to take.
     void readAhead(const QStringList &paths);
+    // The rows are made now: the k-th of paths[order[k]] (paths[k] where
+    // order is empty). Reads ahead for them when readAhead() did not.
+    void expectRows(const QStringList &paths, const std::vector<int> &order);
     // Looks up the rows [first, last], reading the folders met for the first time.
     void resolve(RowStore &store, int first, int last);
     void resolve(RowStore &store, const std::vector<int> &rows);

@@ -5,7 +5,9 @@
 LivePlan::LivePlan(RowStore &store, QObject *parent) : QObject(parent), m_store(store)
 {
     connect(&store, &RowStore::pathsAboutToBeAppended, this,
-            [this](const QStringList &paths) { m_disk.readAhead(paths); });
+            [this](const QStringList &paths, const std::vector<int> &order) {
+                m_disk.expectRows(paths, order);
+            });
     connect(&store, &RowStore::rowsInserted, this, &LivePlan::onRowsInserted);
     connect(&store, &RowStore::cellsChanged, this, &LivePlan::onCellsChanged);
     connect(&store, &RowStore::wasReset, this, &LivePlan::onStoreReset);

@@ -23,6 +23,9 @@ public:
     // Checked rows the plan finds will fail.
     int failures() const { return m_failures; }
 
+    // Rows of these paths are about to enter the list, once ordered: their
+    // folders are read meanwhile.
+    void readAhead(const QStringList &paths) { m_disk.readAhead(paths); }
     // Reads again the folders that changed on disk, then plans again if any did.
     void refreshDisk();
     void replan();

@@ -98,11 +98,19 @@ TEST(FolderReadAhead, RowsOfALargeDropStandWhereTheyWouldWithoutItAndNoFolderIsR
     }
     log->mainThread.clear();
 
+    // Read ahead as soon as the paths are known; looked up once the rows'
+    // order (by the numbers in their names) is told, as a drop does; the
+    // new rows are looked up as they come, before the list is sorted.
+    QObject::connect(&aheadRows, &RowStore::pathsAboutToBeAppended, &aheadRows,
+                     [&](const QStringList &made, const std::vector<int> &order) {
+                         ahead.expectRows(made, order);
+                     });
+    for (auto [view, rows] : {std::pair{&ahead, &aheadRows}, std::pair{&plain, &plainRows}})
+        QObject::connect(rows, &RowStore::rowsInserted, rows,
+                         [view, rows](int first, int last) { view->resolve(*rows, first, last); });
     ahead.readAhead(paths);
-    aheadRows.appendPaths(paths);
-    ahead.resolve(aheadRows, 1, aheadRows.count() - 1);
-    plainRows.appendPaths(paths);
-    plain.resolve(plainRows, 1, plainRows.count() - 1);
+    aheadRows.appendAndSortByKey(paths, Qt::DescendingOrder);
+    plainRows.appendAndSortByKey(paths, Qt::DescendingOrder);
 
     ASSERT_EQ(aheadRows.count(), plainRows.count());
     for (int r = 0; r < aheadRows.count(); ++r)
