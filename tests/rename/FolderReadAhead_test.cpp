@@ -135,7 +135,7 @@ TEST(FolderReadAhead, RowsOfALargeDropStandWhereTheyWouldWithoutItAndNoFolderIsR
     EXPECT_GE(aheadRows.entry(aheadRows.count() - 2).disk.entry, 0);
 }
 
-TEST(FolderReadAhead, AReadAheadForOtherPathsIsNotTaken)
+TEST(FolderReadAhead, AReadAheadForOtherPathsIsStoppedAndNotTaken)
 {
     const QTemporaryDir tmp;
     QStringList foreseen, dropped;
@@ -145,11 +145,21 @@ TEST(FolderReadAhead, AReadAheadForOtherPathsIsNotTaken)
     }
     for (const QString &file : foreseen + dropped)
         testsupport::writeFile(file);
-    DiskView view;
+    // Read ahead for one list, then rows made of another (as when a drop
+    // held paths listed before): the first read stops, the rows' own
+    // folders are read ahead instead.
+    auto log = std::make_shared<RecordingReader::Log>();
+    DiskView view(std::make_unique<RecordingReader>(log));
     RowStore rows;
+    QObject::connect(&rows, &RowStore::pathsAboutToBeAppended, &rows,
+                     [&](const QStringList &made, const std::vector<int> &order) {
+                         view.expectRows(made, order);
+                     });
     view.readAhead(foreseen);
     rows.appendPaths(dropped);
     view.resolve(rows, 0, rows.count() - 1);
+    EXPECT_EQ(log->mainThread, QStringList());
+    EXPECT_TRUE(log->otherThreads.contains(QDir(tmp.path()).filePath("g")));
     for (int r = 0; r < rows.count(); ++r) {
         const DiskRef &disk = rows.entry(r).disk;
         ASSERT_GE(disk.entry, 0) << r;
