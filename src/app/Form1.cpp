@@ -295,9 +295,11 @@ void Form1::addDroppedPaths(const QStringList &dropped)
     // the very paths of the new rows.
     m_livePlan->readAhead(cleaned);
     const PathIndex::Accepted accepted = m_pathIndex.accept(cleaned);
-
-    if (accepted.hadDuplicates)
+    if (accepted.hadDuplicates) {
+        // The read goes on over the new paths only, or stops when none is.
+        m_livePlan->readAhead(accepted.newPaths);
         setMessage(kAlreadyAdded);
+    }
     if (!accepted.newPaths.isEmpty()) {
         if (m_rows->count() == 0)
             m_previewChain->rowsDroppedOnEmptyList();

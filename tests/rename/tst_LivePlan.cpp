@@ -187,6 +187,25 @@ private Q_SLOTS:
         QVERIFY(marks() == followed);
     }
 
+    void aLargeDropAgainAddsOnlyItsNewFilesAndFindsThem()
+    {
+        // Large enough to be read ahead on a second thread.
+        QStringList names;
+        for (int i = 0; i < 1500; ++i)
+            names << QStringLiteral("f%1").arg(i);
+        for (const QString &name : names + QStringList{"new1", "new2"})
+            writeFile(file(name));
+        drop(names);
+        drop(names); // nothing new: no rows, and no read left running
+        QCOMPARE(model().store().count(), 1500);
+        drop(names + QStringList{"new2", "new1"});
+        const RowStore &rows = model().store();
+        QCOMPARE(rows.count(), 1502);
+        for (int r = 0; r < rows.count(); ++r)
+            QVERIFY2(rows.entry(r).disk.entry >= 0 && rows.entry(r).inode != 0,
+                     qPrintable(rows.entry(r).fullPath));
+    }
+
     void twoSpellingsOfOneFileRenameItOnceAndTouchNothingElse()
     {
         writeFile(file("dir/a.txt"), "A");
