@@ -3,6 +3,7 @@
 
 #include "list/RowStore.h"
 #include "rename/FolderReadAhead.h"
+#include "shared/UniqueFd.h"
 
 #include <QFile>
 #include <QHash>
@@ -78,16 +79,6 @@ qint64 wallClockNow()
     return nanoseconds(now);
 }
 
-struct FdCloser
-{
-    int fd;
-    ~FdCloser()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
 class DiskFolderReader : public FolderReader
 {
 public:
@@ -110,11 +101,11 @@ public:
     {
         FolderRead result;
         const QByteArray native = QFile::encodeName(path);
-        const FdCloser folder{::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        const UniqueFd folder(::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         struct stat st
         {
         };
-        if (folder.fd < 0) {
+        if (!folder.isValid()) {
             // A folder we may not read still has entries the rename can reach.
             if (::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
                 result.state = FolderRead::State::Unreadable;
@@ -122,14 +113,14 @@ public:
             }
             return result;
         }
-        if (::fstat(folder.fd, &st) != 0 || !fileSystemOf(folder.fd, st.st_dev)) {
+        if (::fstat(folder.get(), &st) != 0 || !fileSystemOf(folder.get(), st.st_dev)) {
             result.state = FolderRead::State::Unreadable;
             return result;
         }
         result.stamp = stampOf(st);
         result.stableInodes = hasStableInodes(m_fsType);
-        result.state = readNames(folder.fd, result.listing) ? FolderRead::State::Listed
-                                                            : FolderRead::State::Unreadable;
+        result.state = readNames(folder.get(), result.listing) ? FolderRead::State::Listed
+                                                               : FolderRead::State::Unreadable;
         const qint64 lastChange = std::max(result.stamp.modified, result.stamp.changed);
         result.reliableStamps = hasTrustworthyStamps(m_fsType);
         result.stampTrusted = result.state == FolderRead::State::Listed && result.reliableStamps &&

@@ -308,8 +308,8 @@ private:
             return AT_FDCWD;
         }
         if (!m_lastOpen)
-            m_lastOpen.emplace(m_lastFolder);
-        return m_lastOpen->isValid() ? m_lastOpen->fd() : AT_FDCWD;
+            m_lastOpen = openFolderForRenames(m_lastFolder);
+        return m_lastOpen->isValid() ? m_lastOpen->get() : AT_FDCWD;
     }
 
     // Made from the rows as they are when first asked for (the rows a batch
@@ -492,8 +492,8 @@ private:
     // and kept open from one chunk to the next; those left behind within a
     // chunk stay open until the chunk's renames are done.
     QString m_lastFolder;
-    std::optional<OpenFolder> m_lastOpen;
-    std::vector<OpenFolder> m_retiredFolders;
+    std::optional<UniqueFd> m_lastOpen;
+    std::vector<UniqueFd> m_retiredFolders;
     std::vector<Move> m_moves;
     std::vector<std::pair<QString, QString>> m_renamedFolders;
     int m_lastProcessed = -1;

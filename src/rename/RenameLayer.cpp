@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -310,21 +309,13 @@ std::optional<RenameFailure> renameOnDisk(const QString &from, const QString &to
     return renameEncodedOnDisk(from, to, nativeFrom.constData(), nativeTo.constData());
 }
 
-OpenFolder::OpenFolder(const QString &path)
+UniqueFd openFolderForRenames(const QString &path)
 {
     QByteArray native;
-    if (appendNativePath(native, path))
-        m_fd = ::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return UniqueFd(appendNativePath(native, path)
+                        ? ::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC)
+                        : -1);
 }
-
-OpenFolder::~OpenFolder()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-OpenFolder::OpenFolder(OpenFolder &&other) noexcept : m_fd(std::exchange(other.m_fd, -1))
-{}
 
 std::optional<RenameFailure> renameEncodedOnDisk(const QString &from, const QString &to,
                                                  const char *nativeFrom, const char *nativeTo,

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "shared/UniqueFd.h"
+
 #include <fcntl.h>
 
 #include <functional>
@@ -39,24 +41,9 @@ std::optional<RenameFailure> renameEncodedOnDisk(const QString &from, const QStr
                                                  const char *nativeFrom, const char *nativeTo,
                                                  int folder = AT_FDCWD);
 
-// A folder opened to rename entries in it by name; not valid where it cannot be
-// opened (a rename by full paths then does).
-class OpenFolder
-{
-public:
-    explicit OpenFolder(const QString &path);
-    ~OpenFolder();
-    OpenFolder(OpenFolder &&other) noexcept;
-    OpenFolder(const OpenFolder &) = delete;
-    OpenFolder &operator=(const OpenFolder &) = delete;
-    OpenFolder &operator=(OpenFolder &&) = delete;
-
-    bool isValid() const { return m_fd >= 0; }
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd = -1;
-};
+// A folder opened to rename entries in it by name (renameEncodedOnDisk);
+// not valid where it cannot be opened, and a rename by full paths then does.
+UniqueFd openFolderForRenames(const QString &path);
 
 // The result cell texts.
 QString successText();
